@@ -14,7 +14,7 @@ add_compile_options(-Wall -Wextra)
 set(VX_MODULE_FLAGS
   -O2 -fno-pic -ffreestanding -fno-builtin -fno-exceptions -fno-rtti
   -fno-threadsafe-statics -fno-stack-protector -fno-asynchronous-unwind-tables
-  -fno-common -mincoming-stack-boundary=2)
+  -fno-common -mincoming-stack-boundary=2 -g0)
 
 set(VX_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
     -fno-omit-frame-pointer)

@@ -11,6 +11,6 @@ SECTIONS
     *(.bss .bss.*)
   }
   /DISCARD/ : {
-    *(.note .note.*) *(.comment) *(.eh_frame .eh_frame_hdr)
+    *(.note .note.*) *(.comment) *(.eh_frame .eh_frame_hdr) *(.debug*)
   }
 }

@@ -14,15 +14,17 @@ function(vx_add_plugin name)
   target_compile_options(${name}_objects PRIVATE ${VX_MODULE_FLAGS})
   target_include_directories(${name}_objects PRIVATE ${PROJECT_SOURCE_DIR})
   set(objects $<TARGET_OBJECTS:${name}_objects>)
+  set(object_targets ${name}_objects)
   foreach(area ${P_AREAS})
     list(APPEND objects $<TARGET_OBJECTS:vxmod_${area}>)
+    list(APPEND object_targets vxmod_${area})
   endforeach()
   set(dir ${CMAKE_CURRENT_BINARY_DIR})
   add_custom_command(
     OUTPUT ${dir}/${name}.rel.o
     COMMAND ld -m elf_i386 -r --force-group-allocation -T ${VX_MODULE_SCRIPT}
             -o ${dir}/${name}.rel.o ${objects} ${VX_LIBGCC}
-    DEPENDS ${objects} ${VX_MODULE_SCRIPT}
+    DEPENDS ${objects} ${object_targets} ${VX_MODULE_SCRIPT}
     COMMAND_EXPAND_LISTS VERBATIM
     COMMENT "Linking module ${name}")
   add_custom_command(

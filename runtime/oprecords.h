@@ -81,5 +81,15 @@ static_assert(sizeof(RangeDescriptor) == 28, "kind 2 descriptor is 28 bytes");
 enum : uint16_t { DescriptorOptions = 0, DescriptorRange = 2 };
 enum : uint32_t { OptionsAreTexts = 0, OptionsAreDirections = 1 };
 
-// The direction option codes shared by every module with a direction.
-extern uint32_t directionOptions[5];
+// A module's operator description: its pairs, then the lone 0 tag word.
+template <int Pairs>
+struct OperatorInfo {
+  OpTag pairs[Pairs];
+  VxAddress terminator;   // 0
+};
+
+// The module's entry: the address of its description, the same every time.
+extern "C" OpTag* GetOperatorInfo();
+
+// The value of a tag pair that holds an address.
+#define VX_ADDRESS(object) ((VxAddress)(object))

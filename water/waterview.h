@@ -1,0 +1,54 @@
+// The water effects look at the picture through a water surface seen from
+// above at a slant. An output pixel's view ray is bent by the surface normal
+// and the input is sampled bilinearly, in linear light, where the bent ray
+// lands. This holds what the four effects share: the view onto an input
+// field, the samplers, the viewing geometry and the bending of the ray.
+#pragma once
+
+#include "runtime/colour.h"
+#include "runtime/oprecords.h"
+
+// The active area of one input field.
+struct FieldView {
+  const uint8_t* origin;   // first active pixel
+  int width, height;       // active size, pixels
+  int strideBytes;         // from one row to the next
+};
+
+FieldView InitFieldView(const OpImage* image);
+
+// Bilinear samples at (x, y) in pixel coordinates (pixel (i, j) covers
+// [i, i+1) x [j, j+1)); points outside the pixel centres are clamped to the
+// first or last row and column, so every finite or non-finite point reads
+// inside the active area.
+void SampleLinear(const FieldView& view, LinearRgb* out, float x, float y);
+void SampleVideo(const FieldView& view, VideoPixel* out, float x, float y);
+
+// The slanted camera over the water, for a field of width x height pixels.
+struct WaterCamera {
+  float sinTilt, cosTilt;   // of the camera's tilt from the vertical
+  float extentX, extentY;   // view-plane extents Fx and F at unit distance
+  float width, height;      // of the stream 0 field, pixels
+};
+
+// Vertical view extent: a 45-degree field of view, 2 tan(pi/8).
+constexpr float ViewExtent = 0.8284271247f;
+
+WaterCamera makeWaterCamera(int width, int height, float lineScale,
+                            float sinTilt, float cosTilt);
+
+// View-plane point of the centre of column i and of row j.
+inline float viewU(const WaterCamera& camera, int i) {
+  return (i + 0.5f) * (camera.extentX / camera.width) - camera.extentX / 2;
+}
+inline float viewV(const WaterCamera& camera, int j) {
+  return camera.extentY / 2 - (j + 0.5f) * (camera.extentY / camera.height);
+}
+
+// Where the ray through view-plane point (u, v), bent by a surface whose
+// normal has horizontal components (nx, ny), meets the picture; input pixel
+// coordinates. A flat surface gives the pixel's own centre.
+struct SamplePoint {
+  float x, y;
+};
+SamplePoint ReflectSample(const WaterCamera& camera, float u, float v, float nx, float ny);
