@@ -27,6 +27,7 @@ struct RenderFrame {
   float* blue = nullptr;
   LinearRgb fill = {0, 0, 0};    // colour of the polygon being accumulated
   GridCacheEntry* gridCache = nullptr;   // the render loop's scratch rows
+  VxSize gridCacheBytes = 0;             // size of gridCache
 };
 
 enum : int { FixedPolygonCapacity = 24 };
