@@ -7,9 +7,10 @@ execute_process(COMMAND ${CMAKE_C_COMPILER} -m32 -print-libgcc-file-name
 set(VX_MODULE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/module.ld)
 set(VX_IMAGE_ASM ${CMAKE_CURRENT_LIST_DIR}/image.S.in)
 
-# vx_add_plugin(NAME SOURCES src/kaxyz.cpp ... AREAS runtime water ...)
+# vx_add_plugin(NAME SOURCES src/kaxyz.cpp ... AREAS runtime water ...
+#               [OUTPUT_DIR dir])
 function(vx_add_plugin name)
-  cmake_parse_arguments(P "" "" "SOURCES;AREAS" ${ARGN})
+  cmake_parse_arguments(P "" "OUTPUT_DIR" "SOURCES;AREAS" ${ARGN})
   add_library(${name}_objects OBJECT ${P_SOURCES})
   target_compile_options(${name}_objects PRIVATE ${VX_MODULE_FLAGS})
   target_include_directories(${name}_objects PRIVATE ${PROJECT_SOURCE_DIR})
@@ -33,11 +34,14 @@ function(vx_add_plugin name)
     DEPENDS aoutconv ${dir}/${name}.rel.o
     VERBATIM
     COMMENT "Converting module ${name} to a.out")
-  vx_add_plugin_from_image(${name} ${dir}/${name}.aout)
+  vx_add_plugin_from_image(${name} ${dir}/${name}.aout OUTPUT_DIR ${P_OUTPUT_DIR})
 endfunction()
 
 # Any a.out image file made into a plug-in, loaded by the shell as it stands.
+# Plug-ins go to the plug-in folder unless OUTPUT_DIR names another; only
+# those in the plug-in folder are listed as the project's plug-ins.
 function(vx_add_plugin_from_image name image)
+  cmake_parse_arguments(P "" "OUTPUT_DIR" "" ${ARGN})
   set(VX_IMAGE_PATH ${image})
   set(asm ${CMAKE_CURRENT_BINARY_DIR}/${name}_image.S)
   configure_file(${VX_IMAGE_ASM} ${asm} @ONLY)
@@ -46,7 +50,12 @@ function(vx_add_plugin_from_image name image)
   target_link_libraries(${name} PRIVATE oplib oplibcommon m)
   target_link_options(${name} PRIVATE
     -Wl,--version-script=${PROJECT_SOURCE_DIR}/shell/exports.map -Wl,-z,noexecstack)
+  if(P_OUTPUT_DIR)
+    set(out ${P_OUTPUT_DIR})
+  else()
+    set(out ${VX_PLUGIN_DIR})
+    set_property(GLOBAL APPEND PROPERTY VX_PLUGINS ${name})
+  endif()
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
-    LIBRARY_OUTPUT_DIRECTORY ${VX_PLUGIN_DIR})
-  set_property(GLOBAL APPEND PROPERTY VX_PLUGINS ${name})
+    LIBRARY_OUTPUT_DIRECTORY ${out})
 endfunction()
