@@ -3,6 +3,7 @@
 
 #include "runtime/operator.h"
 #include "tests/testhost.h"
+#include "water/drop.h"
 #include "water/ripple.h"
 #include "water/waterview.h"
 
@@ -140,6 +141,105 @@ TEST(RippleTest, OneFieldEffectRendersTheMiddleAtFullHeight) {
   EXPECT_EQ(waveEnvelope(effectProgress(&request)), 1.0f);
   OpRequest last = {OpRender, 0, 0, 100000, 99999};
   EXPECT_LT(effectProgress(&last), 1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+DropWave drop(int waveSize, int waveHeight, float progress, const WaterCamera& camera) {
+  DropWave w;
+  w.setup(DropParameters{waveSize, waveHeight}, progress, camera);
+  return w;
+}
+
+TEST(DropTest, CornersLieAtTheReachFromTheImpactPoint) {
+  struct { int width, height; float scale; } views[] = {
+      {720, 288, 1.875f}, {720, 240, 2.25f}, {1920, 540, 1.875f}, {64, 64, 2.25f}, {17, 300, 1.875f}};
+  for (auto view : views) {
+    WaterCamera camera = makeWaterCamera(view.width, view.height, view.scale, DropSinTilt, DropCosTilt);
+    DropWave w = drop(1, 1, 0.5f, camera);
+    float halfX = camera.extentX / 2, halfY = camera.extentY / 2;
+    for (float u : {-halfX, halfX}) {
+      for (float v : {-halfY, halfY}) {
+        EXPECT_NEAR(w.distance(camera, u, v), w.reach, 1e-4 * w.reach)
+            << view.width << "x" << view.height << " at " << u << ", " << v;
+      }
+    }
+    // The impact point is on the picture's vertical centre line.
+    EXPECT_LT(w.distance(camera, 0.0f, viewV(camera, view.height / 3)), w.reach / 2);
+  }
+}
+
+TEST(DropTest, InsideTheInnerRadiusTheWaterIsCalmAndShowsTheIncomingClip) {
+  WaterCamera camera = makeWaterCamera(720, 288, 1.875f, DropSinTilt, DropCosTilt);
+  DropWave w = drop(1, 2, 0.5f, camera);
+  int inside = 0;
+  for (int j = 0; j < 288; j += 3)
+    for (int i = 0; i < 720; i += 5) {
+      float u = viewU(camera, i), v = viewV(camera, j);
+      DropSample s = w.at(camera, u, v);
+      if (w.distance(camera, u, v) < w.innerRadius) {
+        ++inside;
+        EXPECT_EQ(s.nx, 0.0f);
+        EXPECT_EQ(s.ny, 0.0f);
+        EXPECT_EQ(s.mix, 1.0f);
+      }
+    }
+  EXPECT_GT(inside, 100);
+}
+
+TEST(DropTest, MixIsContinuousAtTheInnerRadiusAndZeroFarOut) {
+  WaterCamera camera = makeWaterCamera(720, 288, 1.875f, DropSinTilt, DropCosTilt);
+  DropWave w = drop(1, 1, 0.3f, camera);
+  // Walk down the centre line from the impact point outward.
+  bool crossed = false;
+  for (int j = 0; j < 288; ++j) {
+    float v = viewV(camera, j);
+    float d = w.distance(camera, 0.0f, v);
+    DropSample s = w.at(camera, 0.0f, v);
+    if (d >= w.innerRadius && d < w.innerRadius * 1.2f) {
+      EXPECT_NEAR(s.mix, 1.0f, 1e-6) << d;
+      crossed = true;
+    }
+    if (d > 2 * w.outerRadius) {
+      EXPECT_EQ(s.mix, 0.0f) << d;
+    }
+  }
+  EXPECT_TRUE(crossed);
+}
+
+TEST(DropTest, ParametersScaleTheWave) {
+  WaterCamera camera = makeWaterCamera(720, 288, 1.875f, DropSinTilt, DropCosTilt);
+  DropWave small = drop(0, 1, 0.0f, camera), large = drop(2, 1, 0.0f, camera);
+  EXPECT_FLOAT_EQ(small.growth, 100.0f);
+  EXPECT_FLOAT_EQ(large.growth, 25.0f);
+  EXPECT_FLOAT_EQ(small.outerRadius * 4, large.outerRadius);   // a quarter of the ring at the start
+  EXPECT_GT(drop(0, 1, 0.5f, camera).outerRadius / small.outerRadius,
+            drop(2, 1, 0.5f, camera).outerRadius / large.outerRadius);   // and grows faster
+  EXPECT_FLOAT_EQ(drop(1, 2, 0.5f, camera).amplitude, 4 * drop(1, 0, 0.5f, camera).amplitude);
+  // The ring ends beyond every corner.
+  EXPECT_NEAR(drop(1, 1, 1.0f, camera).outerRadius, 2 * small.reach, 1e-4);
+}
+
+TEST(RippleTest, TransitionMixFollowsTheHeightShape) {
+  EXPECT_EQ(rippleMix(0.0f, 0.5f), 0.5f);
+  EXPECT_EQ(rippleMix(2.0f, 0.25f), 0.5f);    // highest crests turn half-way first
+  EXPECT_EQ(rippleMix(-2.0f, 0.75f), 0.5f);   // deepest troughs last
+  EXPECT_EQ(rippleMix(2.0f, 0.1f), 0.0f);
+  EXPECT_EQ(rippleMix(-2.0f, 0.9f), 1.0f);
+}
+
+TEST(SamplerTest, MixOfTwoFieldsIsTakenInLinearLight) {
+  SmallField a(4, 3), b(2, 2);
+  FieldView from = InitFieldView(&a.image), to = InitFieldView(&b.image);
+  VideoPixel got;
+  SampleMix(from, to, 0.5f, 0.5f, 0.5f, &got);
+  LinearRgb ca = linearOf(a.pixel(0, 0)), cb = linearOf(b.pixel(0, 0));
+  LinearRgb mean = {(ca.red + cb.red) / 2, (ca.green + cb.green) / 2, (ca.blue + cb.blue) / 2};
+  VideoPixel want;
+  LinearToVideo(&want, &mean);
+  EXPECT_EQ(memcmp(&got, &want, 4), 0);
 }
 
 }  // namespace

@@ -25,6 +25,12 @@ float waveEnvelope(float progress) {
   return 10.0f * (1.0f - progress);
 }
 
+float rippleMix(float shape, float progress) {
+  float t0 = 0.25f * shape + (2 * progress - 0.5f);
+  float t = 2 * (t0 - 0.5f) + 0.5f;
+  return t < 0 ? 0.0f : t > 1 ? 1.0f : t;
+}
+
 void RippleSurface::setup(const RippleParameters& parameters, float progress) {
   groundScale = 3.5f * twoToThe(2 - parameters.waveSize);
   slope = waveEnvelope(progress) * twoToThe(parameters.waveHeight) / (2000.0f * groundScale);
@@ -40,14 +46,10 @@ void RippleSurface::setup(const RippleParameters& parameters, float progress) {
 
 RippleSample RippleSurface::at(const WaterCamera& camera, float u, float v,
                                bool withShape) const {
-  // Ground point under the view-plane point
-  float den = camera.sinTilt - camera.cosTilt * v;
-  float gx = groundScale * camera.sinTilt * u / den;
-  float gy = groundScale * v / den;
-
   // Phases of the two trains and the normal of B (sin a1 + sin a2)
-  float a1 = k1x * gx + k1y * gy - phase;
-  float a2 = k2x * gx + k2y * gy - phase;
+  GroundPoint g = groundPoint(camera, groundScale, 0.0f, u, v);
+  float a1 = k1x * g.gx + k1y * g.gy - phase;
+  float a2 = k2x * g.gx + k2y * g.gy - phase;
   float c1 = (float)cos(a1), c2 = (float)cos(a2);
   RippleSample sample;
   sample.nx = -slope * (k1x * c1 + k2x * c2);

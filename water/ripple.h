@@ -36,6 +36,10 @@ class RippleSurface {
   float phase;         // phi = speed 2 pi p
 };
 
+// How far a transition has turned to the incoming clip at a point of height
+// shape s: crests (s near 2) turn over up to half the effect before troughs.
+float rippleMix(float shape, float progress);
+
 // Wave envelope: rises linearly over the first tenth, falls over the last.
 float waveEnvelope(float progress);
 

@@ -86,6 +86,15 @@ void SampleVideo(const FieldView& view, VideoPixel* out, float x, float y) {
     *out = *corner;
 }
 
+void SampleMix(const FieldView& from, const FieldView& to, float x, float y, float t,
+               VideoPixel* out) {
+  LinearRgb a, b, mixed;
+  SampleLinear(from, &a, x, y);
+  SampleLinear(to, &b, x, y);
+  lerp(&mixed, a, b, t);
+  LinearToVideo(out, &mixed);
+}
+
 WaterCamera makeWaterCamera(int width, int height, float lineScale,
                             float sinTilt, float cosTilt) {
   WaterCamera camera;

@@ -24,6 +24,11 @@ FieldView InitFieldView(const OpImage* image);
 void SampleLinear(const FieldView& view, LinearRgb* out, float x, float y);
 void SampleVideo(const FieldView& view, VideoPixel* out, float x, float y);
 
+// The mix of two fields sampled at one point: from + (to - from) t per
+// channel, in linear light.
+void SampleMix(const FieldView& from, const FieldView& to, float x, float y, float t,
+               VideoPixel* out);
+
 // The slanted camera over the water, for a field of width x height pixels.
 struct WaterCamera {
   float sinTilt, cosTilt;   // of the camera's tilt from the vertical
@@ -43,6 +48,17 @@ inline float viewU(const WaterCamera& camera, int i) {
 }
 inline float viewV(const WaterCamera& camera, int j) {
   return camera.extentY / 2 - (j + 0.5f) * (camera.extentY / camera.height);
+}
+
+// The point on the water under view-plane point (u, v): ground units, gx to
+// the right, gy up the screen (away from the viewer), moved down by `offset`.
+struct GroundPoint {
+  float gx, gy;
+};
+inline GroundPoint groundPoint(const WaterCamera& camera, float scale, float offset,
+                               float u, float v) {
+  float den = camera.sinTilt - camera.cosTilt * v;
+  return GroundPoint{scale * camera.sinTilt * u / den, scale * v / den - offset};
 }
 
 // Where the ray through view-plane point (u, v), bent by a surface whose

@@ -1,0 +1,60 @@
+// tx_ripple2: one clip carried over into the next under rippling water; the
+// crests carry the incoming picture in first.
+#include "runtime/operator.h"
+#include "water/ripple.h"
+#include "water/waterframe.h"
+
+namespace {
+
+char version[] = "$Id: karipple2.c,v 0.1 2001/03/22 10:15:07 vxfx Exp vxfx $";
+
+const ModuleIdentity module = {"../../src/karipple2", 3408};
+
+OptionDescriptor direction = directionDescriptor(0x61);
+RangeDescriptor speed = {DescriptorRange, 0x62, 0, 0x65, 0, 2, 10, 5};
+uint32_t waveSizeOptions[] = VX_TEXT_OPTIONS(0x66);
+OptionDescriptor waveSize = {DescriptorOptions, 0x63, OptionsAreTexts, waveSizeOptions, 1};
+uint32_t waveHeightOptions[] = VX_TEXT_OPTIONS(0x69);
+OptionDescriptor waveHeight = {DescriptorOptions, 0x64, OptionsAreTexts, waveHeightOptions, 1};
+
+class RippleTransition {
+ public:
+  void beginField(const WaterField& field) {
+    RippleParameters parameters = {direction.value, speed.value, waveSize.value,
+                                   waveHeight.value};
+    surface.setup(parameters, field.progress);
+    progress = field.progress;
+  }
+
+  void pixel(const WaterField& field, float u, float v, int, int, VideoPixel* out) {
+    RippleSample water = surface.at(field.camera, u, v, true);
+    SamplePoint point = ReflectSample(field.camera, u, v, water.nx, water.ny);
+    SampleMix(field.input[0], field.input[1], point.x, point.y,
+              rippleMix(water.shape, progress), out);
+  }
+
+ private:
+  RippleSurface surface;
+  float progress;
+};
+
+int action(const OpRequest* request) {
+  RippleTransition effect;
+  return renderWater(request, module, 2, RippleSinTilt, RippleCosTilt, effect);
+}
+
+OperatorInfo<9> info = {{
+    {OPE0, 0},
+    {OPE1, 0},
+    {OPE3, VX_ADDRESS(action)},
+    {OPE16, VX_ADDRESS(version)},
+    {OPE13, 2},
+    {OPE4, VX_ADDRESS(&direction)},
+    {OPE5, VX_ADDRESS(&speed)},
+    {OPE6, VX_ADDRESS(&waveSize)},
+    {OPE7, VX_ADDRESS(&waveHeight)},
+}, 0};
+
+}  // namespace
+
+extern "C" OpTag* GetOperatorInfo() { return info.pairs; }

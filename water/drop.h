@@ -1,0 +1,38 @@
+// A drop falls into the water and a ring wave spreads from the point of
+// impact until it has passed every corner of the picture. The drop effect and
+// the drop transition share it.
+#pragma once
+
+#include "water/waterview.h"
+
+// Tilt of the drops' camera: 75 degrees.
+constexpr float DropSinTilt = 0.9659258f;
+constexpr float DropCosTilt = 0.2588190f;
+
+struct DropParameters {
+  int waveSize;     // 0..2: sets the growth constant K = 100, 50 or 25
+  int waveHeight;   // height doubles with each step
+};
+
+// The wave at one ground point.
+struct DropSample {
+  float nx, ny;   // horizontal normal components; both exactly 0 where calm
+  float mix;      // transition mix toward stream 1, 0..1
+};
+
+class DropWave {
+ public:
+  void setup(const DropParameters& parameters, float progress, const WaterCamera& camera);
+  DropSample at(const WaterCamera& camera, float u, float v) const;
+
+  // Ground distance from the impact point under view-plane point (u, v).
+  float distance(const WaterCamera& camera, float u, float v) const;
+
+  float growth;       // K
+  float spread;       // G = (K - 1) p + 1, from 1 to K
+  float amplitude;    // amp = Hd / G
+  float groundOffset; // yc: puts the impact point on the picture's centre line
+  float reach;        // Rm: ground distance from the impact point to every corner
+  float outerRadius;  // rOut: the ring's radius
+  float innerRadius;  // rIn = rOut / 3: calm inside
+};
