@@ -1,0 +1,47 @@
+// Lines meet the sphere in Plücker form: m × d is the point of the line
+// nearest the centre, scaled by d·d, and the two meeting points lie
+// sqrt(d·d − m·m) along d on either side of it, at the same scale. Working
+// with the scaled points keeps the factors of p and q, whatever their sign,
+// out of the way: d·d is positive whatever they are.
+#include "shapes/sphere.h"
+
+void SphereSurface::point(Vec4* out, float u, float v) {
+  float cosV = (float)cos(v);
+  out->x = (float)(cos(u) * cosV);
+  out->y = (float)(sin(u) * cosV);
+  out->z = (float)sin(v);
+  out->w = 1.0f;
+}
+
+void SphereSurface::tangentPlane(Vec4* out, float u, float v) {
+  point(out, u, v);
+  out->w = -1.0f;
+}
+
+int SphereSurface::intersect(float* hits, const Vec4* p, const Vec4* q) {
+  // Direction and moment of the line
+  PluckerLine line = pluckerLine(p, q);
+  const long double* d = line.d;
+  const long double* m = line.m;
+  long double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  long double mm = m[0] * m[0] + m[1] * m[1] + m[2] * m[2];
+  if (dd == 0 || dd - mm < 0) return 0;
+
+  // The two meeting points, both scaled by dd
+  long double r = (float)sqrt((double)(dd - mm));
+  long double c[3] = {m[1] * d[2] - m[2] * d[1], m[2] * d[0] - m[0] * d[2],
+                      m[0] * d[1] - m[1] * d[0]};
+  long double a[3], b[3];
+  for (int k = 0; k < 3; ++k) {
+    a[k] = c[k] + r * d[k];
+    b[k] = c[k] - r * d[k];
+  }
+
+  // Rounding can carry a point just past a pole; such a line is dropped
+  if (a[2] > dd || -a[2] > dd || b[2] > dd || -b[2] > dd) return 0;
+  hits[0] = angleAround(a[1], a[0]);
+  hits[1] = (float)asin((double)(a[2] / dd));
+  hits[2] = angleAround(b[1], b[0]);
+  hits[3] = (float)asin((double)(b[2] / dd));
+  return 2;
+}
