@@ -6,10 +6,9 @@
 #include "runtime/services.h"
 
 int tablesReady = 0;
+float gammaToLinearTable[GammaCodeMax - GammaCodeMin + 1];
 
 namespace {
-
-float gammaToLinear[GammaCodeMax - GammaCodeMin + 1];
 int16_t linearToGamma[LinearIndexMax - LinearIndexMin + 1];
 uint8_t lumaCode[LumaIndexMax - LumaIndexMin + 1];
 uint8_t chromaCode[ChromaIndexMax - ChromaIndexMin + 1];
@@ -49,7 +48,7 @@ void buildCurves() {
       value = power(i / InverseScale + InverseOffset, InverseExponent);
     else
       value = 1.0 + AboveWhiteLinearSlope * (i - 255);
-    gammaToLinear[i - GammaCodeMin] = (float)value;
+    gammaToLinearTable[i - GammaCodeMin] = (float)value;
   }
 }
 
@@ -78,19 +77,9 @@ void InitColourTables() {
   buildCodes();
 }
 
-float gammaToLinearAt(int gammaCode) { return gammaToLinear[gammaCode - GammaCodeMin]; }
+float gammaToLinearAt(int gammaCode) { return gammaToLinearTable[gammaCode - GammaCodeMin]; }
 
 int linearToGammaAt(int linearIndex) { return linearToGamma[linearIndex - LinearIndexMin]; }
-
-void VideoToLinear(LinearRgb* out, const VideoPixel* in) {
-  int y = in->y, cb = in->cb, cr = in->cr;
-  int r = (298 * y + 408 * cr - 56864) >> 8;
-  int g = (298 * y - 100 * cb - 208 * cr + 34784) >> 8;
-  int b = (298 * y + 516 * cb - 70688) >> 8;
-  out->red = gammaToLinear[r - GammaCodeMin];
-  out->green = gammaToLinear[g - GammaCodeMin];
-  out->blue = gammaToLinear[b - GammaCodeMin];
-}
 
 void LinearToVideo(VideoPixel* out, const LinearRgb* in) {
   int r = linearToGamma[linearIndex(in->red) - LinearIndexMin];

@@ -32,9 +32,22 @@ enum : int {
 extern int tablesReady;
 
 void InitColourTables();
-void VideoToLinear(LinearRgb* out, const VideoPixel* in);
 void LinearToVideo(VideoPixel* out, const LinearRgb* in);
 
 // Table look-ups, for tests and for the samplers.
 float gammaToLinearAt(int gammaCode);
 int linearToGammaAt(int linearIndex);
+
+// Linear light of each gamma code, indexed from GammaCodeMin.
+extern float gammaToLinearTable[GammaCodeMax - GammaCodeMin + 1];
+
+// Inline: the samplers convert four pixels for every one they write.
+inline void VideoToLinear(LinearRgb* out, const VideoPixel* in) {
+  int y = in->y, cb = in->cb, cr = in->cr;
+  int r = (298 * y + 408 * cr - 56864) >> 8;
+  int g = (298 * y - 100 * cb - 208 * cr + 34784) >> 8;
+  int b = (298 * y + 516 * cb - 70688) >> 8;
+  out->red = gammaToLinearTable[r - GammaCodeMin];
+  out->green = gammaToLinearTable[g - GammaCodeMin];
+  out->blue = gammaToLinearTable[b - GammaCodeMin];
+}

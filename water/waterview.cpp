@@ -104,6 +104,12 @@ WaterCamera makeWaterCamera(int width, int height, float lineScale,
   camera.height = (float)height;
   camera.extentY = ViewExtent;
   camera.extentX = ViewExtent * camera.width / (camera.height * lineScale);
+  camera.halfX = camera.extentX / 2;
+  camera.halfY = camera.extentY / 2;
+  camera.unitsPerPixelX = camera.extentX / camera.width;
+  camera.unitsPerPixelY = camera.extentY / camera.height;
+  camera.pixelsPerUnitX = camera.width / camera.extentX;
+  camera.pixelsPerUnitY = camera.height / camera.extentY;
   return camera;
 }
 
@@ -112,7 +118,7 @@ SamplePoint ReflectSample(const WaterCamera& camera, float u, float v, float nx,
   float bentX = u + 2.0f * nx * (camera.sinTilt - camera.cosTilt * v);
   float bentY = v + 2.0f * (ny + camera.cosTilt * u * nx);
   SamplePoint point;
-  point.x = (bentX / m + camera.extentX / 2) * (camera.width / camera.extentX);
-  point.y = (camera.extentY / 2 - bentY / m) * (camera.height / camera.extentY);
+  point.x = (bentX / m + camera.halfX) * camera.pixelsPerUnitX;
+  point.y = (camera.halfY - bentY / m) * camera.pixelsPerUnitY;
   return point;
 }

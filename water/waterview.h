@@ -34,6 +34,10 @@ struct WaterCamera {
   float sinTilt, cosTilt;   // of the camera's tilt from the vertical
   float extentX, extentY;   // view-plane extents Fx and F at unit distance
   float width, height;      // of the stream 0 field, pixels
+  // Derived once per field: the same single operations every pixel would do.
+  float halfX, halfY;                     // Fx / 2, F / 2
+  float unitsPerPixelX, unitsPerPixelY;   // Fx / W, F / H
+  float pixelsPerUnitX, pixelsPerUnitY;   // W / Fx, H / F
 };
 
 // Vertical view extent: a 45-degree field of view, 2 tan(pi/8).
@@ -44,10 +48,10 @@ WaterCamera makeWaterCamera(int width, int height, float lineScale,
 
 // View-plane point of the centre of column i and of row j.
 inline float viewU(const WaterCamera& camera, int i) {
-  return (i + 0.5f) * (camera.extentX / camera.width) - camera.extentX / 2;
+  return (i + 0.5f) * camera.unitsPerPixelX - camera.halfX;
 }
 inline float viewV(const WaterCamera& camera, int j) {
-  return camera.extentY / 2 - (j + 0.5f) * (camera.extentY / camera.height);
+  return camera.halfY - (j + 0.5f) * camera.unitsPerPixelY;
 }
 
 // The point on the water under view-plane point (u, v): ground units, gx to
