@@ -45,3 +45,42 @@ int SphereSurface::intersect(float* hits, const Vec4* p, const Vec4* q) {
   hits[3] = (float)asin((double)(b[2] / dd));
   return 2;
 }
+
+void standUpright(Mat4* placement, float turn, float stretch, float lift) {
+  float s = (float)sin(turn), c = (float)cos(turn);
+  *placement = Mat4{{s, c, 0, 0,
+                     0, 0, stretch, lift,
+                     c, -s, 0, 0,
+                     0, 0, 0, 1}};
+}
+
+void wrapPicture(Surface* surface, SurfaceDomain* domain, const TransitionFrame& frame,
+                 double uHalf, double vMiddle, double vHalf) {
+  surface->domain = domain;
+  domain->surface = surface;
+  surface->picture = frame.texture;
+  surface->uMin = -uHalf;
+  surface->uMax = uHalf;
+  surface->vMin = vMiddle - vHalf;
+  surface->vMax = vMiddle + vHalf;
+  surface->uScale = frame.textureWidth / (2 * uHalf);
+  surface->uCentre = 0.5 * frame.textureWidth;
+  surface->uOrigin = 0;
+  surface->vScale = frame.textureHeight / (surface->vMax - surface->vMin);
+  surface->vCentre = 0.5 * frame.textureHeight;
+  surface->vOrigin = vMiddle;
+}
+
+void followTurnedPoint(CameraInputs* inputs, float radius, float turn) {
+  inputs->centre[0] = radius * (float)sin(turn);
+  inputs->centre[1] = 0;
+  inputs->centre[2] = radius * (float)cos(turn);
+}
+
+void setCentredBox(CameraInputs* inputs, float x, float y, float z) {
+  const float half[3] = {x, y, z};
+  for (int k = 0; k < 3; ++k) {
+    inputs->boxLow[k] = -half[k];
+    inputs->boxHigh[k] = half[k];
+  }
+}

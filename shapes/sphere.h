@@ -2,10 +2,17 @@
 // point(u, v) = (cos u·cos v, sin u·cos v, sin v). The sphere, ellipsoid and
 // four-spheres transitions paint their pictures on it; the ellipsoid comes
 // from a placement that stretches it.
+//
+// Also what the curved solids share, all of them surfaces of revolution
+// about their own z axis (sphere, cylinder, cone): the line in Plücker form
+// that their intersections start from, the placement that stands them
+// upright and turns them, and the texel mapping that wraps the picture
+// once over a parameter rectangle.
 #pragma once
 
 #include "engine/scene.h"
 #include "runtime/services.h"
+#include "shapes/shapeframe.h"
 
 // A line through two homogeneous points in Plücker form: direction d and
 // moment m about the origin of surface coordinates. With p = (P, 1)·s and
@@ -41,3 +48,30 @@ class SphereSurface : public Surface {
   // A line that only touches the sphere gives two equal pairs.
   int intersect(float* hits, const Vec4* p, const Vec4* q) override;
 };
+
+// placement = rows (sin turn, cos turn, 0, 0), (0, 0, stretch, lift),
+// (cos turn, −sin turn, 0, 0), (0, 0, 0, 1): the surface's z axis becomes
+// the world's vertical axis, scaled by stretch and raised by lift, and the
+// surface point at angle u around it lands at angle u + turn from the world
+// z axis (towards +x), so u = 0 faces the camera at turn 0.
+void standUpright(Mat4* placement, float turn, float stretch, float lift);
+
+// Gives surface its domain and the frame's texture, sets its parameter
+// rectangle to [−uHalf, uHalf] x [vMiddle − vHalf, vMiddle + vHalf], and maps
+// the texture onto that rectangle exactly, its centre at (0, vMiddle).
+// uHalf and vHalf must be positive.
+void wrapPicture(Surface* surface, SurfaceDomain* domain, const TransitionFrame& frame,
+                 double uHalf, double vMiddle, double vHalf);
+
+// Radians turned after progress of a transition that makes `turns` whole
+// turns in all.
+inline float turnSoFar(float progress, int turns) {
+  return (float)(2 * Pi) * progress * (float)turns;
+}
+
+// The camera looks at the point at distance radius from the vertical axis
+// that a turn has carried round from facing the camera (+z).
+void followTurnedPoint(CameraInputs* inputs, float radius, float turn);
+
+// The camera's box: x, y and z from −x to x, −y to y and −z to z.
+void setCentredBox(CameraInputs* inputs, float x, float y, float z);
