@@ -1,24 +1,21 @@
 #include "shapes/hinge.h"
 
 #include "runtime/services.h"
+#include "shapes/geometry.h"
 
 namespace {
-
-enum : int { DepthAxis = 2 };
 
 // out = the rigid turn by angle in the plane of the across axis and z that
 // carries the point (fromAcross, fromZ) to (toAcross, toZ).
 void rigidTurn(Mat4* out, HingeAxis axis, double angle, double fromAcross,
                double fromZ, double toAcross, double toZ) {
   double c = cos(angle), s = sin(angle);
-  int a = axis;
-  mat4Identity(out);
-  out->m[4 * a + a] = (float)c;
-  out->m[4 * a + DepthAxis] = (float)s;
-  out->m[4 * DepthAxis + a] = (float)-s;
-  out->m[4 * DepthAxis + DepthAxis] = (float)c;
-  out->m[4 * a + 3] = (float)(toAcross - (c * fromAcross + s * fromZ));
-  out->m[4 * DepthAxis + 3] = (float)(toZ - (-s * fromAcross + c * fromZ));
+  float shiftAcross = (float)(toAcross - (c * fromAcross + s * fromZ));
+  float shiftZ = (float)(toZ - (-s * fromAcross + c * fromZ));
+  // turnY carries +z towards +x, turnX +y towards +z: the level hinges turn
+  // the other way round to carry +across towards -z.
+  *out = axis == HingesUpright ? turnY(angle, shiftAcross, shiftZ)
+                               : turnX(-angle, shiftAcross, shiftZ);
 }
 
 }  // namespace
@@ -64,4 +61,74 @@ void rollingStripPlacement(Mat4* out, int strip, double fold, double roll,
   spinAboutAxis(&turner, HingesUpright, turn);
   mat4Multiply(out, &roller, out);
   mat4Multiply(out, &turner, out);
+}
+
+// --- The transitions built of hinged strips ---
+
+namespace {
+
+constexpr double StripsAcross = 4.0;          // the flat picture is four strips wide
+constexpr double MaxLean = 1.0471975803375244;   // π/3 as a float
+constexpr double SinMaxLean = 0.86602540378443865;   // √0.75 = sin(π/3)
+constexpr float CameraRise = (float)(Pi / 12);   // pitch at ramp 1
+constexpr float BoxDepth = 0.71f;             // half depth of the camera box, see stripCamera
+
+}  // namespace
+
+float stripFold(const TransitionFrame& frame) { return (float)(0.5 * Pi * frame.ramp); }
+
+void fillStripFace(Surface* face, const TransitionFrame& frame, HingeAxis axis, int strip,
+                   double along0, double along1) {
+  double across0 = strip - 2.0, across1 = strip - 1.0;
+  double uScale, vScale;
+  if (axis == HingesUpright) {
+    face->uMin = across0, face->uMax = across1, face->vMin = along0, face->vMax = along1;
+    uScale = frame.textureWidth / StripsAcross;
+    vScale = uScale / frame.aspect;
+  } else {
+    face->uMin = along0, face->uMax = along1, face->vMin = across0, face->vMax = across1;
+    vScale = frame.textureHeight / StripsAcross;
+    uScale = vScale * frame.aspect;
+  }
+  face->uScale = uScale, face->uCentre = 0.5 * frame.textureWidth, face->uOrigin = 0.0;
+  face->vScale = vScale, face->vCentre = 0.5 * frame.textureHeight, face->vOrigin = 0.0;
+  face->picture = frame.texture;
+}
+
+void stripCamera(const TransitionFrame& frame, HingeAxis axis, const CornerPath& path,
+                 CameraInputs* inputs) {
+  float w = frame.viewWidth, h = frame.viewHeight;
+  inputs->yaw = path.spinSign * (float)-atan(0.25 * frame.ramp * w / frame.focal);
+  inputs->pitch = CameraRise * frame.ramp;
+  inputs->anchorP = path.p;
+  inputs->anchorQ = path.q;
+  for (int k = 0; k < 3; ++k) inputs->centre[k] = 0.0f;
+  // The box reaches the picture's ends along the strips; across them it is
+  // only as deep as the ring, which is all the camera's near and far planes
+  // need (the box is measured along the view).
+  if (axis == HingesUpright) {
+    inputs->sizeFactor = (float)(StripsAcross / w);
+    float halfHeight = 2.0f * h / w;
+    float low[3] = {-2.0f, -BoxDepth, -halfHeight}, high[3] = {2.0f, BoxDepth, halfHeight};
+    for (int k = 0; k < 3; ++k) inputs->boxLow[k] = low[k], inputs->boxHigh[k] = high[k];
+  } else {
+    inputs->sizeFactor = (float)(StripsAcross / h);
+    float halfLength = 2.0f * w / h, depth = BoxDepth * w / h;
+    float low[3] = {-halfLength, -depth, -2.0f}, high[3] = {halfLength, depth, 2.0f};
+    for (int k = 0; k < 3; ++k) inputs->boxLow[k] = low[k], inputs->boxHigh[k] = high[k];
+  }
+}
+
+LeaningStrips leaningStrips(const TransitionFrame& frame, const ShapeParameters& parameters,
+                            const CornerPath& path, int facesPerStrip) {
+  LeaningStrips s;
+  s.fold = stripFold(frame);
+  float stripHeight = 2.0f * (2.0f * frame.viewHeight / frame.viewWidth);
+  double faceHeight = stripHeight / facesPerStrip;
+  // sin lean = 1/(2·faceHeight) = rho·facesPerStrip/2.
+  float rho = 0.25f * frame.viewWidth / frame.viewHeight;
+  s.lean = rho < SinMaxLean ? (float)asin(0.5 * facesPerStrip * rho) : (float)MaxLean;
+  s.spinAngle = (float)(2.0 * Pi * frame.progress * parameters.spin * path.spinSign);
+  s.taper = (float)(tan(0.5 * s.fold) * sin(s.lean) * faceHeight);
+  return s;
 }

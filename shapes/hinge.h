@@ -18,6 +18,7 @@
 #pragma once
 
 #include "engine/vecmath.h"
+#include "shapes/shapeframe.h"
 
 enum HingeAxis : int {
   HingesUpright = 0,   // across axis x: the strips stand side by side
@@ -59,3 +60,47 @@ void leaningStripPlacement(Mat4* out, int strip, double fold, double lean,
 // Turn · Roll · Hinge.
 void rollingStripPlacement(Mat4* out, int strip, double fold, double roll,
                            double turn);
+
+// The transitions built of hinged strips ------------------------------------
+//
+// Each cuts the picture into four strips of width 1: upright strips side by
+// side for the pyramid and the diamond, level strips one above another for
+// the rectangular tube. The strips fold by (π/2)·ramp, closed from the
+// middle of the transition on.
+
+// The fold of this field.
+float stripFold(const TransitionFrame& frame);
+
+// Rectangle, picture and texel mapping of one face: strip (0 .. 3) across
+// `axis`, [along0, along1] along the hinges. The picture's full width
+// (upright strips) or full height (level strips) spans the four strips,
+// centred on the line across = 0, its proportions kept.
+void fillStripFace(Surface* face, const TransitionFrame& frame, HingeAxis axis, int strip,
+                   double along0, double along1);
+
+// The camera inputs every strip transition shares: a yaw away from the
+// spinning sense and a pitch from above, both growing with ramp; the centre
+// at the world origin; the size factor that makes the flat picture (4 units
+// across the strips) fill the view at zoom 1; and a box around the solid.
+void stripCamera(const TransitionFrame& frame, HingeAxis axis, const CornerPath& path,
+                 CameraInputs* inputs);
+
+// Pyramid and diamond: upright strips whose faces lean inward about a level
+// edge, each trimmed to the trapezoid whose slanted edges meet its
+// neighbours' as the strips fold.
+struct LeaningStrips {
+  float fold;         // radians
+  float lean;         // radians, about the face's level hinge edge
+  float spinAngle;    // radians, about the upright spin line
+  float taper;        // inset of each face's narrow edge on each side
+};
+
+// The curves of one field. Each strip of picture, 2·(2·viewHeight/viewWidth)
+// tall, is one face (pyramid) or two faces hinged at its middle (diamond).
+// The lean makes each face's narrow edge move inward by half a strip
+// (sin lean · face height = 1/2), so that the narrow edges meet on the axis
+// of the closed ring; for pictures with viewWidth/(4·viewHeight) ≥ √0.75,
+// far wider than video, it is 60° instead. The taper follows the fold and
+// the lean.
+LeaningStrips leaningStrips(const TransitionFrame& frame, const ShapeParameters& parameters,
+                            const CornerPath& path, int facesPerStrip);

@@ -1,0 +1,75 @@
+// tx_diamond: the outgoing picture, cut into four upright strips and each
+// strip creased at the picture's horizontal centre line, folds into two
+// four-sided pyramids joined at their bases, a double pyramid that spins and
+// flies off towards a corner, uncovering the incoming picture.
+#include "shapes/hinge.h"
+#include "shapes/plane.h"
+#include "shapes/shapeframe.h"
+#include "shapes/taper.h"
+
+namespace {
+
+char version[] = "$Id: kadiamond.c,v 0.1 2001/03/22 10:15:37 vxfx Exp vxfx $";
+
+OptionDescriptor direction = directionDescriptor(0x23);
+RangeDescriptor spin = {DescriptorRange, 0x24, 0, 0x26, 0, 0, 10, 2};
+uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x27);
+OptionDescriptor quality = {DescriptorOptions, 0x25, OptionsAreTexts, qualityOptions, 0};
+
+const ShapeModule module = {DiamondLog, &direction.value, &spin.value, &quality.value};
+
+// Eight faces: the upper halves of the strips (0 to 3), then the lower
+// halves (4 to 7). Every face leans inward about the centre line, so the
+// upper faces narrow towards the top and the lower ones towards the bottom.
+class DiamondBuilder : public ShapeBuilder {
+ public:
+  void shapeCamera(const TransitionFrame& frame, const ShapeParameters& parameters,
+                   const CornerPath& path, CameraInputs* inputs) override {
+    pose = leaningStrips(frame, parameters, path, 2);
+    stripCamera(frame, HingesUpright, path, inputs);
+  }
+
+  void addSurfaces(const TransitionFrame& frame, Scene* scene) override {
+    double faceHeight = 2.0f * frame.viewHeight / frame.viewWidth;
+    for (int i = 0; i < 2 * HingedStripCount; ++i) {
+      bool upper = i < HingedStripCount;
+      int strip = i % HingedStripCount;
+      PlaneSurface& face = faces[i];
+      TaperDomain& domain = upper ? (TaperDomain&)uppers[strip] : (TaperDomain&)lowers[strip];
+      fillStripFace(&face, frame, HingesUpright, strip, upper ? 0.0 : -faceHeight,
+                    upper ? faceHeight : 0.0);
+      domain.surface = &face;
+      domain.taper = pose.taper;
+      face.domain = &domain;
+      // Both halves lean back about the centre line, away from each other.
+      leaningStripPlacement(&face.placement, strip, pose.fold, upper ? pose.lean : -pose.lean,
+                            0.0, pose.spinAngle);
+      addSurface(scene, &face);
+    }
+  }
+
+  PlaneSurface faces[2 * HingedStripCount];
+  TopTaperDomain uppers[HingedStripCount];
+  BottomTaperDomain lowers[HingedStripCount];
+  LeaningStrips pose;
+};
+
+int action(const OpRequest* request) {
+  DiamondBuilder builder;
+  return renderShapeTransition(request, module, builder);
+}
+
+OperatorInfo<8> info = {{
+    {OPE0, 0},
+    {OPE1, 0},
+    {OPE3, VX_ADDRESS(action)},
+    {OPE16, VX_ADDRESS(version)},
+    {OPE13, 2},
+    {OPE4, VX_ADDRESS(&direction)},
+    {OPE5, VX_ADDRESS(&spin)},
+    {OPE6, VX_ADDRESS(&quality)},
+}, 0};
+
+}  // namespace
+
+extern "C" OpTag* GetOperatorInfo() { return info.pairs; }
