@@ -9,20 +9,11 @@ char version[] = "$Id: karipple1.c,v 0.1 2001/03/22 10:14:31 vxfx Exp vxfx $";
 
 const ModuleIdentity module = {"../../src/karipple1", 3501};
 
-OptionDescriptor direction = directionDescriptor(0x55);
-RangeDescriptor speed = {DescriptorRange, 0x56, 0, 0x59, 0, 2, 10, 5};
-uint32_t waveSizeOptions[] = VX_TEXT_OPTIONS(0x5A);
-OptionDescriptor waveSize = {DescriptorOptions, 0x57, OptionsAreTexts, waveSizeOptions, 1};
-uint32_t waveHeightOptions[] = VX_TEXT_OPTIONS(0x5D);
-OptionDescriptor waveHeight = {DescriptorOptions, 0x58, OptionsAreTexts, waveHeightOptions, 1};
+VX_RIPPLE_CONTROLS(controls, 0x55);
 
 class RippleEffect {
  public:
-  void beginField(const WaterField& field) {
-    RippleParameters parameters = {direction.value, speed.value, waveSize.value,
-                                   waveHeight.value};
-    surface.setup(parameters, field.progress);
-  }
+  void beginField(const WaterField& field) { surface.setup(controls.read(), field.progress); }
 
   void pixel(const WaterField& field, float u, float v, int, int, VideoPixel* out) {
     RippleSample water = surface.at(field.camera, u, v, false);
@@ -45,10 +36,10 @@ OperatorInfo<9> info = {{
     {OPE3, VX_ADDRESS(action)},
     {OPE16, VX_ADDRESS(version)},
     {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&speed)},
-    {OPE6, VX_ADDRESS(&waveSize)},
-    {OPE7, VX_ADDRESS(&waveHeight)},
+    {OPE4, VX_ADDRESS(&controls.direction)},
+    {OPE5, VX_ADDRESS(&controls.speed)},
+    {OPE6, VX_ADDRESS(&controls.waveSize)},
+    {OPE7, VX_ADDRESS(&controls.waveHeight)},
 }, 0};
 
 }  // namespace

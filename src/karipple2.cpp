@@ -10,19 +10,12 @@ char version[] = "$Id: karipple2.c,v 0.1 2001/03/22 10:15:07 vxfx Exp vxfx $";
 
 const ModuleIdentity module = {"../../src/karipple2", 3408};
 
-OptionDescriptor direction = directionDescriptor(0x61);
-RangeDescriptor speed = {DescriptorRange, 0x62, 0, 0x65, 0, 2, 10, 5};
-uint32_t waveSizeOptions[] = VX_TEXT_OPTIONS(0x66);
-OptionDescriptor waveSize = {DescriptorOptions, 0x63, OptionsAreTexts, waveSizeOptions, 1};
-uint32_t waveHeightOptions[] = VX_TEXT_OPTIONS(0x69);
-OptionDescriptor waveHeight = {DescriptorOptions, 0x64, OptionsAreTexts, waveHeightOptions, 1};
+VX_RIPPLE_CONTROLS(controls, 0x61);
 
 class RippleTransition {
  public:
   void beginField(const WaterField& field) {
-    RippleParameters parameters = {direction.value, speed.value, waveSize.value,
-                                   waveHeight.value};
-    surface.setup(parameters, field.progress);
+    surface.setup(controls.read(), field.progress);
     progress = field.progress;
   }
 
@@ -49,10 +42,10 @@ OperatorInfo<9> info = {{
     {OPE3, VX_ADDRESS(action)},
     {OPE16, VX_ADDRESS(version)},
     {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&speed)},
-    {OPE6, VX_ADDRESS(&waveSize)},
-    {OPE7, VX_ADDRESS(&waveHeight)},
+    {OPE4, VX_ADDRESS(&controls.direction)},
+    {OPE5, VX_ADDRESS(&controls.speed)},
+    {OPE6, VX_ADDRESS(&controls.waveSize)},
+    {OPE7, VX_ADDRESS(&controls.waveHeight)},
 }, 0};
 
 }  // namespace

@@ -55,3 +55,9 @@ DropSample DropWave::at(const WaterCamera& camera, float u, float v) const {
   sample.ny = -slope * gy / d;
   return sample;
 }
+
+SamplePoint dropSamplePoint(const WaterCamera& camera, float u, float v, int i, int j,
+                            const DropSample& water) {
+  if (water.nx == 0 && water.ny == 0) return SamplePoint{i + 0.5f, j + 0.5f};
+  return ReflectSample(camera, u, v, water.nx, water.ny);
+}

@@ -3,6 +3,7 @@
 // the drop transition share it.
 #pragma once
 
+#include "runtime/operator.h"
 #include "water/waterview.h"
 
 // Tilt of the drops' camera: 75 degrees.
@@ -14,11 +15,34 @@ struct DropParameters {
   int waveHeight;   // height doubles with each step
 };
 
+// A drop module's parameter descriptors. Labels are consecutive: waveSize,
+// waveHeight, then the three texts of each option list.
+struct DropControls {
+  uint32_t sizeTexts[4];
+  OptionDescriptor waveSize;
+  uint32_t heightTexts[4];
+  OptionDescriptor waveHeight;
+
+  DropParameters read() const { return DropParameters{waveSize.value, waveHeight.value}; }
+};
+
+#define VX_DROP_CONTROLS(name, firstLabel)                                              \
+  DropControls name = {                                                                 \
+      VX_TEXT_OPTIONS((firstLabel) + 2),                                                \
+      {DescriptorOptions, (firstLabel), OptionsAreTexts, name.sizeTexts, 1},            \
+      VX_TEXT_OPTIONS((firstLabel) + 5),                                                \
+      {DescriptorOptions, (firstLabel) + 1, OptionsAreTexts, name.heightTexts, 1}}
+
 // The wave at one ground point.
 struct DropSample {
   float nx, ny;   // horizontal normal components; both exactly 0 where calm
   float mix;      // transition mix toward stream 1, 0..1
 };
+
+// Where the output pixel (i, j) at view-plane point (u, v) looks: calm water
+// shows the pixel's own centre.
+SamplePoint dropSamplePoint(const WaterCamera& camera, float u, float v, int i, int j,
+                            const DropSample& water);
 
 class DropWave {
  public:

@@ -3,6 +3,7 @@
 // over the last. The ripple effect and the ripple transition share it.
 #pragma once
 
+#include "runtime/operator.h"
 #include "water/waterview.h"
 
 // Tilt of the ripples' camera: 85 degrees.
@@ -15,6 +16,34 @@ struct RippleParameters {
   int waveSize;     // 0 small .. 2 large
   int waveHeight;   // height doubles with each step
 };
+
+// A ripple module's parameter descriptors. Labels are consecutive:
+// direction, speed, waveSize, waveHeight, speed's second text, then the
+// three texts of each option list.
+struct RippleControls {
+  OptionDescriptor direction;
+  RangeDescriptor speed;
+  uint32_t sizeTexts[4];
+  OptionDescriptor waveSize;
+  uint32_t heightTexts[4];
+  OptionDescriptor waveHeight;
+
+  RippleParameters read() const {
+    return RippleParameters{direction.value, speed.value, waveSize.value, waveHeight.value};
+  }
+};
+
+constexpr int SpeedMinimum = 2, SpeedMaximum = 10, SpeedDefault = 5;
+
+#define VX_RIPPLE_CONTROLS(name, firstLabel)                                            \
+  RippleControls name = {                                                               \
+      directionDescriptor(firstLabel),                                                  \
+      {DescriptorRange, (firstLabel) + 1, 0, (firstLabel) + 4, 0, SpeedMinimum,         \
+       SpeedMaximum, SpeedDefault},                                                     \
+      VX_TEXT_OPTIONS((firstLabel) + 5),                                                \
+      {DescriptorOptions, (firstLabel) + 2, OptionsAreTexts, name.sizeTexts, 1},        \
+      VX_TEXT_OPTIONS((firstLabel) + 8),                                                \
+      {DescriptorOptions, (firstLabel) + 3, OptionsAreTexts, name.heightTexts, 1}}
 
 // The surface at one ground point: normal components and height shape.
 struct RippleSample {
