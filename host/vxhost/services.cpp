@@ -166,11 +166,11 @@ Status FieldHost::finish(int result, Picture& output) {
   const auto* block = reinterpret_cast<const Block*>(delivered_);
   if (image.width != width_ || image.height != height_)
     return Status::failure("it delivered " + size(image.width, image.height) + " for a field of " +
-                           size(width_, height_));
+                           size(width_, height_) + " (a fault in the plug-in)");
   if (image.pixels != block->pixels.data() || image.x < 0 || image.y < 0 ||
       image.x + image.width > image.stride ||
       (size_t)(image.y + image.height) * image.stride > block->pixels.size())
-    return Status::failure("it delivered an image whose record it had changed");
+    return Status::failure("it delivered an image whose record it had changed (a fault in the plug-in)");
   output.resize(width_, height_);
   for (int y = 0; y < height_; ++y)
     memcpy(output.row(y), image.pixels + (size_t)(image.y + y) * image.stride + image.x,
