@@ -3,8 +3,10 @@
 #include <iostream>
 
 #include "host/vxhost/commands.h"
+#include "host/vxhost/output.h"
 
 int main(int argc, char** argv) {
+  vxhost::removeTemporaryFilesOnSignals();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   vxhost::Console console{std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
   return vxhost::runCommandLine(arguments, console);

@@ -32,8 +32,26 @@ const char EffectClips[] = "--from builtin:zoneplate";
 const char TransitionClips[] = "--from builtin:bars --to builtin:checker";
 
 const Line Lines[] = {
-    {"fx_ripple1", "", 0x0ull},
-    {"fx_ripple1", "--set direction=upleft --set speed=9 --set waveSize=2 --set waveHeight=0", 0x0ull},
+    {"tx_saucer", "", 0x59ce5b5effb04339ull},
+    {"tx_cube", "", 0x3d82843cbad87233ull},
+    {"tx_sphere", "", 0x704af191a2940a7aull},
+    {"tx_ellipsoid", "", 0x1cc54b82886ce550ull},
+    {"tx_cone", "", 0xb10fae93780a720cull},
+    {"tx_diamond", "", 0xdd8a447c47c709deull},
+    {"tx_cylinder", "", 0xa43264489355781aull},
+    {"tx_spherex4", "", 0xc6abe639ccf08dfdull},
+    {"tx_pyramid", "", 0xb2a56b9a3c45df5bull},
+    {"tx_recttube", "", 0x82b9db86a79551acull},
+    {"fx_ripple1", "", 0x7b8ccc0f0d1d21b3ull},
+    {"fx_drop1", "", 0x306a9c93a397c5c5ull},
+    {"tx_ripple2", "", 0xb987673d3cf41223ull},
+    {"tx_drop2", "", 0x7b2df8b0a30bcc07ull},
+    {"tx_cube", "--set direction=downleft --set spin=7 --set quality=2", 0x278eb57a697346b6ull},
+    {"tx_sphere", "--fast --set direction=upleft", 0x192230d3b0f81fd8ull},
+    {"tx_spherex4", "--lines 525 --set spin=0 --set quality=1", 0xc38451920a91e380ull},
+    {"fx_ripple1", "--set direction=upleft --set speed=9 --set waveSize=2 --set waveHeight=0", 0x0baca6dd520425ecull},
+    {"fx_drop1", "--layout progressive --set waveSize=0 --set waveHeight=2", 0x6e35ff8fcf44601full},
+    {"tx_drop2", "--layout fields --parity lower", 0x2e058c9b8cb3d5daull},
 };
 
 uint64_t fnv1a(const std::string& bytes) {

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -10,6 +11,33 @@
 namespace vxhost {
 
 namespace {
+
+// Temporary files that an interrupted render must not leave behind, kept
+// where a signal handler can reach them without allocating.
+constexpr int MaxPending = 8;
+constexpr size_t MaxPendingPath = 4096;
+char pendingPaths[MaxPending][MaxPendingPath];
+volatile sig_atomic_t pendingUsed[MaxPending];
+
+void addPending(const std::string& path) {
+  for (int i = 0; i < MaxPending; ++i)
+    if (!pendingUsed[i] && path.size() < MaxPendingPath) {
+      memcpy(pendingPaths[i], path.c_str(), path.size() + 1);
+      pendingUsed[i] = 1;
+      return;
+    }
+}
+
+void dropPending(const std::string& path) {
+  for (int i = 0; i < MaxPending; ++i)
+    if (pendingUsed[i] && path == pendingPaths[i]) pendingUsed[i] = 0;
+}
+
+void removePendingAndExit(int signal) {
+  for (int i = 0; i < MaxPending; ++i)
+    if (pendingUsed[i]) unlink(pendingPaths[i]);
+  _exit(128 + signal);
+}
 
 std::string extension(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -32,9 +60,16 @@ bool isY4mName(const std::string& path) {
   return ext == "y4m" || ext == "yuv4mpeg";
 }
 
+void removeTemporaryFilesOnSignals() {
+  struct sigaction action = {};
+  action.sa_handler = removePendingAndExit;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 TemporaryFile::~TemporaryFile() {
   if (fd_ >= 0) close(fd_);
   if (!temp_.empty() && !committed_) unlink(temp_.c_str());
+  dropPending(temp_);
 }
 
 Status TemporaryFile::create(const std::string& target) {
@@ -51,6 +86,7 @@ Status TemporaryFile::create(const std::string& target) {
   fd_ = mkostemps(name.data(), (int)suffix.size(), O_CLOEXEC);
   if (fd_ < 0) return Status::failure("cannot write beside " + target + ": " + strerror(errno));
   temp_ = name.data();
+  addPending(temp_);
   return Status();
 }
 
@@ -72,6 +108,7 @@ Status TemporaryFile::commit() {
   if (rename(temp_.c_str(), target_.c_str()) != 0)
     return Status::failure("cannot put " + target_ + " in place: " + strerror(errno));
   committed_ = true;
+  dropPending(temp_);
   return Status();
 }
 

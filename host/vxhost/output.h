@@ -64,6 +64,8 @@ class VideoFileOutput : public FrameSink {
 };
 
 bool isY4mName(const std::string& path);
+// Makes SIGINT, SIGTERM and SIGHUP remove unfinished outputs before exiting.
+void removeTemporaryFilesOnSignals();
 // Refuses an output that is one of the inputs (the same file, by any name).
 Status checkNotAnInput(const std::string& output, const std::vector<std::string>& inputs);
 
