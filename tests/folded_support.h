@@ -1,0 +1,87 @@
+// Test support for the folded transitions (pyramid, diamond, rectangular
+// tube): their scene builders run natively as the frame runs them, and the
+// real plug-ins rendered over a test host, measured by how much of each
+// pixel the solid covers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shapes/shapeframe.h"
+#include "tests/plugintest.h"
+#include "tests/testhost.h"
+
+// --- Scene builders ---
+
+// The frame's values for a 720 x 288 field of a 625-line clip (or the size
+// given) at progress, with a full-size texture.
+TransitionFrame foldedFrame(float progress, int width = 720, int height = 288,
+                            float aspect = 1.875f);
+
+// A builder's scene as the frame asks for it: camera inputs, then the
+// surfaces in the order they were added.
+struct BuiltScene {
+  CameraInputs inputs;
+  std::vector<Surface*> surfaces;
+};
+BuiltScene buildScene(ShapeBuilder& builder, const TransitionFrame& frame, int direction,
+                      int spin);
+
+struct Point3 {
+  double x, y, z;
+};
+// World position of the parameter point (u, v) of a plane face.
+Point3 worldPoint(const Surface* face, double u, double v);
+double distance(Point3 a, Point3 b);
+
+// --- The real plug-ins ---
+
+// Screen rows per unit of height at unit depth in a 720 x 288 field of a
+// 625-line clip: focal·height/viewHeight = 7200·288/540.
+constexpr double RowsPerUnit = 3840.0;
+
+// The frame's zoom at progress for a field height rows high.
+double frameZoom(double progress, int height);
+
+// Coverage of a render: for every pixel (top row first) the share of it
+// that the solid covers, 0 to 1, found by rendering the same field over a
+// black and over a white background; the source is a flat grey picture.
+struct Coverage {
+  int width = 0, height = 0;
+  std::vector<float> solid;
+  float at(int x, int row) const { return solid[row * width + x]; }
+};
+
+class FoldedPlugin {
+ public:
+  explicit FoldedPlugin(const std::string& name);
+  void set(int direction, int spin, int quality);
+  Coverage render(uint32_t index, uint32_t count, uint32_t flags = 0, int width = 720,
+                  int height = 288);
+  OpTag* list() const { return list_; }
+  template <class T>
+  T* descriptor(uint32_t tag) const {
+    VxAddress value = 0;
+    return Plugin::find(list_, tag, &value) ? reinterpret_cast<T*>(value) : nullptr;
+  }
+
+ private:
+  Plugin plugin_;
+  OpTag* list_;
+};
+
+// Rows of background above (fromTop) or below the picture: from that edge
+// of the frame inward to the first row fully covered, the background share
+// of each row's median pixel among the middle columns, so that a seam
+// between strips does not count.
+double backgroundRows(const Coverage& c, bool fromTop);
+
+// Background showing inside the solid's outline: pixels at least `margin`
+// pixels inside the outline's leftmost and rightmost pixels in their row
+// and its top and bottom ones in their column.
+struct SeamLeak {
+  int inside = 0;        // pixels inside the outline
+  double leak = 0;       // background showing among them, in pixels
+  float worst = 0;       // the largest share of one pixel
+};
+SeamLeak seamLeak(const Coverage& c, int margin = 3);
