@@ -115,6 +115,7 @@ void finishSlice(FixedPolygon* slice, const Axis& axis, RenderFrame* frame) {
     addPixelPolygon(slice, frame);
     return;
   }
+  if (slice->x0 < 0 || slice->x0 >= frame->width) return;   // every pixel would drop
   int hi = normaliseAcross(slice, axis);
   if (hi <= FixedOnePixel)
     addPixelPolygon(slice, frame);
