@@ -14,10 +14,15 @@
 // slots, a class derived from ShapeBuilder that owns its surfaces and
 // domains as members, and an action function:
 //
+//   VX_SHAPE_CONTROLS(controls, 0x0B);
+//   const ShapeModule module = {ConeLog, &controls.direction.value,
+//                               &controls.spin.value, &controls.quality.value};
+//   class ConeBuilder : public ShapeBuilder { ... };
 //   int action(const OpRequest* request) {
 //     ConeBuilder builder;
 //     return renderShapeTransition(request, module, builder);
 //   }
+//   VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 //
 // Surface and domain classes that several transitions share live in shapes/
 // (PlaneSurface and the panel domains in plane.h, CapSurface and DiscDomain
@@ -38,6 +43,39 @@ struct ShapeModule {
   const int32_t* spin;
   const int32_t* quality;
 };
+
+// The descriptors of a shape transition with a direction. The host's text
+// numbers are consecutive from the first label: direction, spin, quality,
+// spin's second text, then the three quality texts.
+struct ShapeControls {
+  OptionDescriptor direction;
+  RangeDescriptor spin;
+  uint32_t qualityTexts[4];
+  OptionDescriptor quality;
+};
+
+constexpr int SpinMinimum = 0, SpinMaximum = 10, SpinDefault = 2;
+
+#define VX_SHAPE_CONTROLS(name, firstLabel)                                          \
+  ShapeControls name = {                                                             \
+      directionDescriptor(firstLabel),                                               \
+      {DescriptorRange, (firstLabel) + 1, 0, (firstLabel) + 3, 0, SpinMinimum,       \
+       SpinMaximum, SpinDefault},                                                    \
+      VX_TEXT_OPTIONS((firstLabel) + 4),                                             \
+      {DescriptorOptions, (firstLabel) + 2, OptionsAreTexts, name.qualityTexts, 0}}
+
+// The operator list of a shape transition with ShapeControls.
+#define VX_SHAPE_OPERATOR_INFO(name, action, version, controls) \
+  OperatorInfo<8> name = {{                                     \
+      {OPE0, 0},                                                \
+      {OPE1, 0},                                                \
+      {OPE3, VX_ADDRESS(action)},                               \
+      {OPE16, VX_ADDRESS(version)},                             \
+      {OPE13, 2},                                               \
+      {OPE4, VX_ADDRESS(&(controls).direction)},                \
+      {OPE5, VX_ADDRESS(&(controls).spin)},                     \
+      {OPE6, VX_ADDRESS(&(controls).quality)},                  \
+  }, 0}
 
 // The parameter values of one render.
 struct ShapeParameters {

@@ -13,12 +13,10 @@ namespace {
 
 char version[] = "$Id: kacube.c,v 0.1 2001/03/22 10:05:12 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x13);
-RangeDescriptor spin = {DescriptorRange, 0x14, 0, 0x16, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x17);
-OptionDescriptor quality = {DescriptorOptions, 0x15, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x13);
 
-const ShapeModule module = {CubeLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {CubeLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 // The net: five columns of panels, a middle strip with a row of flaps
 // above and below it.
@@ -169,16 +167,7 @@ int action(const OpRequest* request) {
   return renderShapeTransition(request, module, builder);
 }
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

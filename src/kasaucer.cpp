@@ -12,12 +12,10 @@ namespace {
 
 char version[] = "$Id: kasaucer.c,v 0.1 2001/03/22 10:02:47 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x6D);
-RangeDescriptor spin = {DescriptorRange, 0x6E, 0, 0x70, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x71);
-OptionDescriptor quality = {DescriptorOptions, 0x6F, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x6D);
 
-const ShapeModule module = {SaucerLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {SaucerLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 constexpr float OpenAngle = (float)(Pi / 6);    // half-angle of each cap, fully open
 constexpr float TiltAngle = (float)(Pi / 2);    // the saucer lies flat
@@ -119,16 +117,7 @@ int action(const OpRequest* request) {
   return renderShapeTransition(request, module, builder);
 }
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

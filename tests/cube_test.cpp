@@ -6,31 +6,10 @@
 
 namespace {
 
-const uint32_t Blue = videoWord(41, 240, 110);
-
-struct CubeRender {
-  ShapePlugin cube{"tx_cube"};
-  TestHost host;
-  TestPicture picture;
-  int width, height;
-
-  CubeRender(int w, int h) : picture(gradientPicture(w, h)), width(w), height(h) {
-    host.setStream(0, picture, 1);
-    background(Blue);
-    cube.slot(OPE6) = 2;   // full-size texture, no half steps
-  }
-  void background(uint32_t word) { host.setStream(1, TestPicture::filled(width, height, word), 2); }
-  TestPicture field(uint32_t index, uint32_t count, int spin) {
-    cube.slot(OPE5) = spin;
-    EXPECT_EQ(cube.render(index, count), 0);
-    return host.output;
-  }
-};
-
 TEST(CubeTest, FirstFieldIsTheFlatPictureSeenFromAbove) {
   // A 4:3 view; the sheet's height is foreshortened by the starting pitch.
   const int width = 240, height = 96;
-  CubeRender r(width, height);
+  TransitionRender r("tx_cube", width, height);
   TestPicture out = r.field(0, 2000, 2);
   double ratio = 2 * M_PI * 180 / 240;
   double pitch = atan(1 / (0.5 * sqrt(ratio * ratio - 1)));
@@ -38,7 +17,7 @@ TEST(CubeTest, FirstFieldIsTheFlatPictureSeenFromAbove) {
 
   int first = -1, last = -1;
   for (int y = 0; y < height; ++y)
-    if (out.at(width / 2, y) != Blue) {
+    if (out.at(width / 2, y) != BackgroundBlue) {
       if (first < 0) first = y;
       last = y;
     }
@@ -53,15 +32,15 @@ TEST(CubeTest, FirstFieldIsTheFlatPictureSeenFromAbove) {
     EXPECT_NEAR(linearOf(out.at(x, height / 2)).green, want, 0.01 + 0.02 * want) << x;
   }
   // Seen from above: the upper edge is nearer and wider than the lower one.
-  EXPECT_NE(out.at(0, first + 1), Blue);
-  EXPECT_EQ(out.at(0, last - 1), Blue);
+  EXPECT_NE(out.at(0, first + 1), BackgroundBlue);
+  EXPECT_EQ(out.at(0, last - 1), BackgroundBlue);
 }
 
 // How much of the background shows through the closed cube: each pixel's
 // uncovered share, from the same field over a black and over a white
 // background, summed over the inside of the silhouette (which is convex),
 // two pixels in from its outline.
-double showThrough(CubeRender& r, uint32_t index, uint32_t count, int spin, double* worst) {
+double showThrough(TransitionRender& r, uint32_t index, uint32_t count, int spin, double* worst) {
   r.background(videoWord(16, 128, 128));
   TestPicture overBlack = r.field(index, count, spin);
   r.background(videoWord(235, 128, 128));
@@ -94,7 +73,7 @@ double showThrough(CubeRender& r, uint32_t index, uint32_t count, int spin, doub
 TEST(CubeTest, LittleBackgroundShowsThroughTheSeamsOfTheClosedCube) {
   // Progress 0.5: the cube has just closed. Two turns leave the front face
   // towards the camera, one turn the back face with its middle seam.
-  CubeRender r(720, 288);
+  TransitionRender r("tx_cube", 720, 288);
   struct Case {
     int spin;
     double bound;   // pixel areas, just above what the renderer gives
@@ -112,7 +91,7 @@ TEST(CubeTest, LittleBackgroundShowsThroughTheSeamsOfTheClosedCube) {
 TEST(CubeTest, SpinZeroDoesNotTurn) {
   // At t = 0.75 four turns a transition have brought the cube round to where
   // it started; one turn has left it three quarters round.
-  CubeRender r(240, 96);
+  TransitionRender r("tx_cube", 240, 96);
   TestPicture still = r.field(1, 2, 0);
   TestPicture fourTurns = r.field(1, 2, 4);
   TestPicture oneTurn = r.field(1, 2, 1);

@@ -5,27 +5,8 @@
 
 namespace {
 
-const uint32_t Blue = videoWord(41, 240, 110);
-
-struct SaucerRender {
-  ShapePlugin saucer{"tx_saucer"};
-  TestHost host;
-  TestPicture picture;
-
-  SaucerRender(int width, int height) : picture(gradientPicture(width, height)) {
-    host.setStream(0, picture, 1);
-    host.setStream(1, TestPicture::filled(width, height, Blue), 2);
-    saucer.slot(OPE6) = 2;   // full-size texture, no half steps
-  }
-  TestPicture field(uint32_t index, uint32_t count, int spin) {
-    saucer.slot(OPE5) = spin;
-    EXPECT_EQ(saucer.render(index, count), 0);
-    return host.output;
-  }
-};
-
 TEST(SaucerTest, FirstFieldOfALongTransitionIsAlmostTheOutgoingPicture) {
-  SaucerRender r(240, 96);
+  TransitionRender r("tx_saucer", 240, 96);
   TestPicture out = r.field(0, 2000, 2);
   // The rim passes through the picture's corners: the whole frame is
   // picture. The outermost rows and columns are partly background, as the
@@ -35,7 +16,7 @@ TEST(SaucerTest, FirstFieldOfALongTransitionIsAlmostTheOutgoingPicture) {
     for (int x = 0; x < 240; ++x) {
       uint32_t got = out.at(x, y), want = r.picture.at(x, y);
       if (x == 0 || y == 0 || x == 239 || y == 95) {
-        EXPECT_NE(got, Blue) << x << ", " << y;
+        EXPECT_NE(got, BackgroundBlue) << x << ", " << y;
         continue;
       }
       for (int shift : {24, 16, 8}) {
@@ -49,7 +30,7 @@ TEST(SaucerTest, FirstFieldOfALongTransitionIsAlmostTheOutgoingPicture) {
 TEST(SaucerTest, SpinZeroDoesNotTurn) {
   // At t = 0.625 two turns a transition have brought the saucer round to
   // where it started, one turn has left it half way round.
-  SaucerRender r(240, 96);
+  TransitionRender r("tx_saucer", 240, 96);
   TestPicture still = r.field(2, 4, 0);
   TestPicture twoTurns = r.field(2, 4, 2);
   TestPicture oneTurn = r.field(2, 4, 1);

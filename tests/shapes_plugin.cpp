@@ -1,5 +1,6 @@
 #include "tests/shapes_plugin.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 ShapePlugin::ShapePlugin(const std::string& name)
@@ -16,6 +17,23 @@ int32_t& ShapePlugin::slot(uint32_t tag) {
 int ShapePlugin::render(uint32_t index, uint32_t count, uint32_t flags) {
   OpRequest request = renderRequest(index, count, flags);
   return plugin.operatorAction(&request);
+}
+
+TransitionRender::TransitionRender(const std::string& name, int w, int h)
+    : transition(name), picture(gradientPicture(w, h)), width(w), height(h) {
+  host.setStream(0, picture, 1);
+  background(BackgroundBlue);
+  transition.slot(OPE6) = 2;
+}
+
+void TransitionRender::background(uint32_t word) {
+  host.setStream(1, TestPicture::filled(width, height, word), 2);
+}
+
+TestPicture TransitionRender::field(uint32_t index, uint32_t count, int spin) {
+  transition.slot(OPE5) = spin;
+  EXPECT_EQ(transition.render(index, count), 0);
+  return host.output;
 }
 
 TestPicture gradientPicture(int width, int height) {

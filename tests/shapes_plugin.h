@@ -23,6 +23,22 @@ class ShapePlugin {
   OpTag* list;
 };
 
+// One transition rendering a gradient picture over a uniform background,
+// with the full-size texture and no half steps unless a test says otherwise.
+struct TransitionRender {
+  TransitionRender(const std::string& name, int width, int height);
+  void background(uint32_t word);
+  // The delivered field at index of count with the given spin.
+  TestPicture field(uint32_t index, uint32_t count, int spin);
+
+  ShapePlugin transition;
+  TestHost host;
+  TestPicture picture;
+  int width, height;
+};
+
+const uint32_t BackgroundBlue = 0x29F06E00;   // Y 41, Cb 240, Cr 110
+
 // A smooth picture whose luma grows to the right and whose chroma grows
 // downwards, so that any shift or turn shows.
 TestPicture gradientPicture(int width, int height);
