@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/colour.h"
+#include "tests/testlog.h"
 
 TransitionFrame foldedFrame(float progress, int width, int height, float aspect) {
   TransitionFrame f = {};
@@ -45,6 +46,38 @@ Point3 worldPoint(const Surface* face, double u, double v) {
 
 double distance(Point3 a, Point3 b) {
   return sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+double slantedEdgeGap(const Surface* left, const Surface* right, float taper, bool narrowAtTop) {
+  double wide = narrowAtTop ? left->vMin : left->vMax, narrow = narrowAtTop ? left->vMax : left->vMin;
+  double wideGap = distance(worldPoint(left, left->uMax, wide), worldPoint(right, right->uMin, wide));
+  double narrowGap = distance(worldPoint(left, left->uMax - taper, narrow),
+                              worldPoint(right, right->uMin + taper, narrow));
+  return std::max(wideGap, narrowGap);
+}
+
+bool samePlacement(const Surface* a, const Surface* b) {
+  for (int k = 0; k < 16; ++k)
+    if (fabs(a->placement.m[k] - b->placement.m[k]) > 1e-6) return false;
+  return true;
+}
+
+void expectMissingFieldLogged(int (*action)(const OpRequest*), int missing, int line,
+                              const char* sourcePath, int operatorNumber) {
+  TestHost host;
+  for (int stream = 0; stream < 2; ++stream)
+    if (stream != missing) host.setStream(stream, TestPicture::filled(64, 24, videoWord(126, 128, 128)));
+  loggedRecords().clear();
+  OpRequest request = renderRequest(3, 10);
+  EXPECT_EQ(action(&request), -1);
+  EXPECT_EQ(host.outstanding(), 0);
+  ASSERT_EQ(loggedRecords().size(), 1u);
+  const LogRecord& r = loggedRecords()[0];
+  EXPECT_EQ(r.level, 0x200);
+  EXPECT_EQ(r.line, line);
+  EXPECT_EQ(r.sourcePath, sourcePath);
+  EXPECT_EQ(r.operatorCode, operatorNumber << 16);
+  EXPECT_EQ(r.message, "Unable to get stream " + std::to_string(missing) + " field\n");
 }
 
 double frameZoom(double progress, int height) {

@@ -34,6 +34,19 @@ struct Point3 {
 Point3 worldPoint(const Surface* face, double u, double v);
 double distance(Point3 a, Point3 b);
 
+// How far apart in the world the right slanted edge of face `left` and the
+// left slanted edge of face `right` lie (the larger gap of their two ends),
+// for faces trimmed by taper at their top (narrowAtTop) or bottom edge.
+double slantedEdgeGap(const Surface* left, const Surface* right, float taper, bool narrowAtTop);
+
+// True if the two faces are placed alike to within a millionth.
+bool samePlacement(const Surface* a, const Surface* b);
+
+// Runs a module's action natively with stream `missing` unavailable and
+// expects -1 and the module's one failure record.
+void expectMissingFieldLogged(int (*action)(const OpRequest*), int missing, int line,
+                              const char* sourcePath, int operatorNumber);
+
 // --- The real plug-ins ---
 
 // Screen rows per unit of height at unit depth in a 720 x 288 field of a
