@@ -11,25 +11,24 @@ constexpr float NearRootSlope = 0.01f;
 constexpr float FarRootSlope = 0.001f;
 
 struct Vec3 {
-  double x, y, z;
+  float x, y, z;
 };
 
 Vec3 cross(const Vec3& a, const Vec3& b) {
   return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // A root scaled by dd is usable when its sphere point has 0 <= z <= 1.
-bool isCandidate(const Vec3& root, double dd) { return root.z >= 0 && root.z <= dd; }
+bool isCandidate(const Vec3& root, float dd) { return root.z >= 0 && root.z <= dd; }
 
 // Writes the parameters of a root that lies clearly above the equator.
 bool putRoot(float* hits, const Vec3& root, float slope) {
-  float z = (float)root.z;
-  if (!(z > 0) || slope * magnitude((float)root.x) > z || slope * magnitude((float)root.y) > z)
-    return false;
-  hits[0] = (float)(root.x / root.z);
-  hits[1] = (float)(root.y / root.z);
+  float z = root.z;
+  if (!(z > 0) || slope * magnitude(root.x) > z || slope * magnitude(root.y) > z) return false;
+  hits[0] = root.x / z;
+  hits[1] = root.y / z;
   return true;
 }
 
@@ -59,12 +58,12 @@ int CapSurface::intersect(float* hits, const Vec4* p, const Vec4* q) {
   Vec3 pp = {p->x, p->y, p->z}, qq = {q->x, q->y, q->z};
   Vec3 d = {p->w * qq.x - q->w * pp.x, p->w * qq.y - q->w * pp.y, p->w * qq.z - q->w * pp.z};
   Vec3 m = cross(qq, pp);
-  double dd = dot(d, d), mm = dot(m, m);
+  float dd = dot(d, d), mm = dot(m, m);
   if (dd == 0 || dd - mm < 0) return 0;
 
   // The two crossings with the sphere, both scaled by dd: the point of the
   // line nearest the centre, m × d, plus and minus r·d.
-  double r = sqrt(dd - mm);
+  float r = (float)sqrt(dd - mm);
   Vec3 c = cross(m, d);
   Vec3 a = {c.x + r * d.x, c.y + r * d.y, c.z + r * d.z};
   Vec3 b = {c.x - r * d.x, c.y - r * d.y, c.z - r * d.z};
