@@ -53,82 +53,94 @@ void addPixelPolygon(const FixedPolygon* p, RenderFrame* frame) {
 
 // --- Slicing along one axis ---
 
-// The slicing is the same in x and in y; an Axis names which coordinate is
-// cut ("along") and which is interpolated ("across").
-struct Axis {
-  int FixedPoint::*along;
-  int FixedPoint::*across;
-  int FixedPolygon::*origin;   // the pixel coordinate that steps per slice
-};
-const Axis columns = {&FixedPoint::x, &FixedPoint::y, &FixedPolygon::x0};
-const Axis rows = {&FixedPoint::y, &FixedPoint::x, &FixedPolygon::y0};
+// The slicing is the same in x and in y: an axis names the coordinate that is
+// cut ("along"), the one that is interpolated ("across"), and the pixel
+// origin that steps from slice to slice.
+enum Axis { Columns, Rows };
+
+template <Axis A> inline int& along(FixedPoint& p) { return A == Columns ? p.x : p.y; }
+template <Axis A> inline int along(const FixedPoint& p) { return A == Columns ? p.x : p.y; }
+template <Axis A> inline int& across(FixedPoint& p) { return A == Columns ? p.y : p.x; }
+template <Axis A> inline int across(const FixedPoint& p) { return A == Columns ? p.y : p.x; }
+template <Axis A> inline int& origin(FixedPolygon* p) { return A == Columns ? p->x0 : p->y0; }
+template <Axis A> inline int& acrossOrigin(FixedPolygon* p) { return A == Columns ? p->y0 : p->x0; }
+template <Axis A> inline int frameExtent(const RenderFrame* f) {
+  return A == Columns ? f->width : f->height;
+}
 
 // The across coordinate where the edge from a (inside the slice, along < 256)
 // to b (along >= 256) crosses along = 256. The products can span the whole
 // int range, so they are formed in 64 bits; the quotient lies between the
 // two end points and fits 32 bits again.
-int crossing(const FixedPoint& a, const FixedPoint& b, const Axis& axis) {
-  int32_t aa = a.*axis.along, ab = b.*axis.along;
-  int64_t num = (int64_t)(a.*axis.across) * (ab - FixedOnePixel) +
-                (int64_t)(b.*axis.across) * (FixedOnePixel - aa);
+template <Axis A>
+int crossing(const FixedPoint& a, const FixedPoint& b) {
+  int32_t aa = along<A>(a), ab = along<A>(b);
+  int64_t num = (int64_t)across<A>(a) * (ab - FixedOnePixel) +
+                (int64_t)across<A>(b) * (FixedOnePixel - aa);
   int32_t den = ab - aa;
   if (num >= INT32_MIN && num <= INT32_MAX) return (int32_t)num / den;
   return (int)(num / den);
 }
 
-bool anyAlongAbove(const FixedPolygon* p, const Axis& axis, int limit) {
+template <Axis A>
+bool anyAlongAbove(const FixedPolygon* p, int limit) {
   for (int k = 0; k < p->count; ++k)
-    if (p->v[k].*axis.along > limit) return true;
+    if (along<A>(p->v[k]) > limit) return true;
   return false;
 }
 
-bool anyAlongBelow(const FixedPolygon* p, const Axis& axis, int limit) {
+template <Axis A>
+bool anyAlongBelow(const FixedPolygon* p, int limit) {
   for (int k = 0; k < p->count; ++k)
-    if (p->v[k].*axis.along < limit) return true;
+    if (along<A>(p->v[k]) < limit) return true;
   return false;
 }
 
 // Shifts p by whole pixels in the across direction when its lowest
 // coordinate there is a pixel or more from the origin; returns the highest.
-int normaliseAcross(FixedPolygon* p, const Axis& axis) {
-  int lo = p->v[0].*axis.across, hi = lo;
+template <Axis A>
+int normaliseAcross(FixedPolygon* p) {
+  int lo = across<A>(p->v[0]), hi = lo;
   for (int k = 1; k < p->count; ++k) {
-    int c = p->v[k].*axis.across;
+    int c = across<A>(p->v[k]);
     if (c < lo) lo = c;
     if (c > hi) hi = c;
   }
   if (lo >= FixedOnePixel) {
-    const Axis& other = (&axis == &columns) ? rows : columns;
-    p->*other.origin += fixedFloorToPixel(lo);
+    acrossOrigin<A>(p) += fixedFloorToPixel(lo);
     int shift = fixedPixelStart(lo);
-    for (int k = 0; k < p->count; ++k) p->v[k].*axis.across -= shift;
+    for (int k = 0; k < p->count; ++k) across<A>(p->v[k]) -= shift;
     hi -= shift;
   }
   return hi;
 }
 
-void sliceRows(FixedPolygon* p, RenderFrame* frame);
+template <Axis A>
+void slice(FixedPolygon* p, RenderFrame* frame);
 
 // A column slice goes on to the rows; a row slice is one pixel.
-void finishSlice(FixedPolygon* slice, const Axis& axis, RenderFrame* frame) {
-  if (&axis == &rows) {
-    addPixelPolygon(slice, frame);
+template <Axis A>
+void finishSlice(FixedPolygon* piece, RenderFrame* frame) {
+  if (A == Rows) {
+    addPixelPolygon(piece, frame);
     return;
   }
-  if (slice->x0 < 0 || slice->x0 >= frame->width) return;   // every pixel would drop
-  int hi = normaliseAcross(slice, axis);
+  if (piece->x0 < 0 || piece->x0 >= frame->width) return;   // every pixel would drop
+  int hi = normaliseAcross<A>(piece);
   if (hi <= FixedOnePixel)
-    addPixelPolygon(slice, frame);
+    addPixelPolygon(piece, frame);
   else
-    sliceRows(slice, frame);
+    slice<Rows>(piece, frame);
 }
 
-// Cuts off the first run of vertices with along < 256 into slice and puts
+// Cuts off the first run of vertices with along < 256 into piece and puts
 // the two crossings in its place in p. Returns false when there is no run
 // or the vertex slots would overflow.
-bool cutRun(FixedPolygon* p, FixedPolygon* slice, const Axis& axis) {
+template <Axis A>
+bool cutRun(FixedPolygon* p, FixedPolygon* piece) {
   const int n = p->count;
-  auto inSlice = [&](int k) { return p->v[k].*axis.along < FixedOnePixel; };
+  FixedPoint* v = p->v;
+  auto inSlice = [&](int k) { return along<A>(v[k]) < FixedOnePixel; };
 
   // Start of the run: the run through vertex 0 if there is one, else the
   // first vertex inside.
@@ -137,70 +149,83 @@ bool cutRun(FixedPolygon* p, FixedPolygon* slice, const Axis& axis) {
     int k = n - 1;
     while (k >= 0 && inSlice(k)) --k;
     if (k < 0) return false;
-    start = (k + 1) % n;
+    start = k + 1 == n ? 0 : k + 1;
   } else {
     start = 1;
     while (start < n && !inSlice(start)) ++start;
     if (start == n) return false;
   }
   int length = 0;
-  while (length < n && inSlice((start + length) % n)) ++length;
+  while (length < n && inSlice(start + length < n ? start + length : start + length - n))
+    ++length;
   if (length > FixedPolygonCapacity - 2) return false;
   if (n - length + 2 > FixedPolygonCapacity) return false;
 
-  const FixedPoint& first = p->v[start];
-  const FixedPoint& last = p->v[(start + length - 1) % n];
-  const FixedPoint& before = p->v[(start + n - 1) % n];
-  const FixedPoint& after = p->v[(start + length) % n];
+  // The run is v[start .. n-1] followed by v[0 .. wrapped-1].
+  const int end = start + length;
+  const int wrapped = end > n ? end - n : 0;
+  const FixedPoint& first = v[start];
+  const FixedPoint& last = v[end - 1 < n ? end - 1 : end - 1 - n];
+  const FixedPoint& before = v[start == 0 ? n - 1 : start - 1];
+  const FixedPoint& after = v[end < n ? end : end - n];
   FixedPoint exit, entry;
-  exit.*axis.along = FixedOnePixel;
-  exit.*axis.across = crossing(last, after, axis);
-  entry.*axis.along = FixedOnePixel;
-  entry.*axis.across = crossing(first, before, axis);
+  along<A>(exit) = FixedOnePixel;
+  across<A>(exit) = crossing<A>(last, after);
+  along<A>(entry) = FixedOnePixel;
+  across<A>(entry) = crossing<A>(first, before);
 
-  // The slice: the run, then back along the cut.
-  slice->x0 = p->x0;
-  slice->y0 = p->y0;
-  slice->count = 0;
-  for (int k = 0; k < length; ++k) slice->v[slice->count++] = p->v[(start + k) % n];
-  slice->v[slice->count++] = exit;
-  slice->v[slice->count++] = entry;
-
-  // The rest of p, from the vertex after the run round to the one before it,
-  // closed by the cut.
-  FixedPoint rest[FixedPolygonCapacity];
+  // The piece: the run, then back along the cut.
+  piece->x0 = p->x0;
+  piece->y0 = p->y0;
   int count = 0;
-  for (int k = length; k < n; ++k) rest[count++] = p->v[(start + k) % n];
-  rest[count++] = entry;
-  rest[count++] = exit;
-  for (int k = 0; k < count; ++k) p->v[k] = rest[k];
-  p->count = count;
+  for (int k = start; k < n && k < end; ++k) piece->v[count++] = v[k];
+  for (int k = 0; k < wrapped; ++k) piece->v[count++] = v[k];
+  piece->v[count++] = exit;
+  piece->v[count++] = entry;
+  piece->count = count;
+
+  // In p the two crossings take the run's place.
+  if (wrapped) {
+    int kept = start - wrapped;
+    for (int k = 0; k < kept; ++k) v[k] = v[wrapped + k];
+    v[kept] = entry;
+    v[kept + 1] = exit;
+    p->count = kept + 2;
+  } else {
+    int tail = n - end;
+    if (length >= 2) {
+      for (int k = 0; k < tail; ++k) v[start + 2 + k] = v[end + k];
+    } else {
+      for (int k = tail - 1; k >= 0; --k) v[start + 2 + k] = v[end + k];
+    }
+    v[start] = entry;
+    v[start + 1] = exit;
+    p->count = n - length + 2;
+  }
   return true;
 }
 
-// Slices p, which reaches past its first pixel along axis, into one slice per
-// pixel along that axis.
-void slice(FixedPolygon* p, const Axis& axis, RenderFrame* frame) {
-  const int frameEnd = (&axis == &columns) ? frame->width : frame->height;
+// Slices p, which reaches past its first pixel along the axis, into one
+// piece per pixel along it.
+template <Axis A>
+void slice(FixedPolygon* p, RenderFrame* frame) {
   for (;;) {
     FixedPolygon piece;
-    if (!cutRun(p, &piece, axis)) return;
-    finishSlice(&piece, axis, frame);
-    if (anyAlongBelow(p, axis, FixedOnePixel)) continue;   // another run here
+    if (!cutRun<A>(p, &piece)) return;
+    finishSlice<A>(&piece, frame);
+    if (anyAlongBelow<A>(p, FixedOnePixel)) continue;   // another run here
 
     // On to the next column (row).
-    p->*axis.origin += 1;
-    if (p->*axis.origin >= frameEnd) return;   // nothing more can land
-    for (int k = 0; k < p->count; ++k) p->v[k].*axis.along -= FixedOnePixel;
-    if (&axis == &columns) normaliseAcross(p, axis);
-    if (!anyAlongAbove(p, axis, FixedOnePixel)) {
-      finishSlice(p, axis, frame);
+    origin<A>(p) += 1;
+    if (origin<A>(p) >= frameExtent<A>(frame)) return;   // nothing more can land
+    for (int k = 0; k < p->count; ++k) along<A>(p->v[k]) -= FixedOnePixel;
+    if (A == Columns) normaliseAcross<A>(p);
+    if (!anyAlongAbove<A>(p, FixedOnePixel)) {
+      finishSlice<A>(p, frame);
       return;
     }
   }
 }
-
-void sliceRows(FixedPolygon* p, RenderFrame* frame) { slice(p, rows, frame); }
 
 }  // namespace
 
@@ -261,10 +286,10 @@ void accumulatePolygon(FixedPolygon* poly, RenderFrame* frame) {
     poly->v[k].y -= shiftY;
   }
 
-  if (anyAlongAbove(poly, columns, FixedOnePixel))
-    slice(poly, columns, frame);
-  else if (anyAlongAbove(poly, rows, FixedOnePixel))
-    slice(poly, rows, frame);
+  if (anyAlongAbove<Columns>(poly, FixedOnePixel))
+    slice<Columns>(poly, frame);
+  else if (anyAlongAbove<Rows>(poly, FixedOnePixel))
+    slice<Rows>(poly, frame);
   else
     addPixelPolygon(poly, frame);
 }
