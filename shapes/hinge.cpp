@@ -123,8 +123,8 @@ LeaningStrips leaningStrips(const TransitionFrame& frame, const ShapeParameters&
                             const CornerPath& path, int facesPerStrip) {
   LeaningStrips s;
   s.fold = stripFold(frame);
-  float stripHeight = 2.0f * (2.0f * frame.viewHeight / frame.viewWidth);
-  double faceHeight = stripHeight / facesPerStrip;
+  s.halfHeight = 2.0f * frame.viewHeight / frame.viewWidth;
+  double faceHeight = 2.0 * s.halfHeight / facesPerStrip;
   // sin lean = 1/(2·faceHeight) = rho·facesPerStrip/2.
   float rho = 0.25f * frame.viewWidth / frame.viewHeight;
   s.lean = rho < SinMaxLean ? (float)asin(0.5 * facesPerStrip * rho) : (float)MaxLean;

@@ -89,6 +89,7 @@ void stripCamera(const TransitionFrame& frame, HingeAxis axis, const CornerPath&
 // edge, each trimmed to the trapezoid whose slanted edges meet its
 // neighbours' as the strips fold.
 struct LeaningStrips {
+  float halfHeight;   // half a strip's height, 2·viewHeight/viewWidth strip widths
   float fold;         // radians
   float lean;         // radians, about the face's level hinge edge
   float spinAngle;    // radians, about the upright spin line

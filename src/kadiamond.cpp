@@ -30,17 +30,17 @@ class DiamondBuilder : public ShapeBuilder {
   }
 
   void addSurfaces(const TransitionFrame& frame, Scene* scene) override {
-    double faceHeight = 2.0f * frame.viewHeight / frame.viewWidth;
+    double faceHeight = pose.halfHeight;   // each face is half a strip
     for (int i = 0; i < 2 * HingedStripCount; ++i) {
       bool upper = i < HingedStripCount;
       int strip = i % HingedStripCount;
       PlaneSurface& face = faces[i];
-      TaperDomain& domain = upper ? (TaperDomain&)uppers[strip] : (TaperDomain&)lowers[strip];
+      TaperDomain* domain = upper ? static_cast<TaperDomain*>(&uppers[strip]) : &lowers[strip];
       fillStripFace(&face, frame, HingesUpright, strip, upper ? 0.0 : -faceHeight,
                     upper ? faceHeight : 0.0);
-      domain.surface = &face;
-      domain.taper = pose.taper;
-      face.domain = &domain;
+      domain->surface = &face;
+      domain->taper = pose.taper;
+      face.domain = domain;
       // Both halves lean back about the centre line, away from each other.
       leaningStripPlacement(&face.placement, strip, pose.fold, upper ? pose.lean : -pose.lean,
                             0.0, pose.spinAngle);

@@ -28,7 +28,7 @@ class PyramidBuilder : public ShapeBuilder {
   }
 
   void addSurfaces(const TransitionFrame& frame, Scene* scene) override {
-    double halfHeight = 2.0f * frame.viewHeight / frame.viewWidth;
+    double halfHeight = pose.halfHeight;
     for (int i = 0; i < HingedStripCount; ++i) {
       PlaneSurface& face = faces[i];
       fillStripFace(&face, frame, HingesUpright, i, -halfHeight, halfHeight);

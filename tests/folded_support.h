@@ -27,6 +27,16 @@ struct BuiltScene {
 BuiltScene buildScene(ShapeBuilder& builder, const TransitionFrame& frame, int direction,
                       int spin);
 
+// A builder with the scene it built for one field.
+template <class Builder>
+struct BuiltShape {
+  Builder builder;
+  BuiltScene scene;
+  BuiltShape(float progress, int direction, int turns)
+      : scene(buildScene(builder, foldedFrame(progress), direction, turns)) {}
+  const Surface* face(int i) const { return scene.surfaces[i]; }
+};
+
 struct Point3 {
   double x, y, z;
 };
@@ -41,6 +51,18 @@ double slantedEdgeGap(const Surface* left, const Surface* right, float taper, bo
 
 // True if the two faces are placed alike to within a millionth.
 bool samePlacement(const Surface* a, const Surface* b);
+
+// With spin 0 the solid, closed, stays put however far the transition has
+// gone; with spin 2 it does not.
+template <class Builder>
+void expectSpinZeroStill(int direction) {
+  BuiltShape<Builder> still(0.55f, direction, 0), later(0.95f, direction, 0);
+  BuiltShape<Builder> turning(0.55f, direction, 2), turned(0.95f, direction, 2);
+  for (size_t i = 0; i < still.scene.surfaces.size(); ++i) {
+    EXPECT_TRUE(samePlacement(still.face(i), later.face(i))) << i;
+    EXPECT_FALSE(samePlacement(turning.face(i), turned.face(i))) << i;
+  }
+}
 
 // Runs a module's action natively with stream `missing` unavailable and
 // expects -1 and the module's one failure record.
