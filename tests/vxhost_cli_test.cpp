@@ -102,6 +102,7 @@ TEST_F(vxhostCli, UsageErrorsExitWithTwo) {
       {render({"--from", "builtin:color=16,300,128", "-o", "x.y4m"}), "builtin:color takes Y,Cb,Cr"},
       {render({"--from", "builtin:bars", "--to", "builtin:bars", "-o", "x.y4m"}), "fake_effect is an effect"},
       {render({"--from", "builtin:bars", "-o", "x.png"}), "holds one picture"},
+      {render({"--from", "builtin:bars", "-o", "/tmp"}), "the output /tmp is a folder"},
   };
   for (const Case& c : cases) {
     Outcome run = vxhostRun(c.arguments);

@@ -2,6 +2,7 @@
 // go through the reader, the field split and weave, the writer and a render
 // through the fake effect. None may crash or trip a sanitizer (build with
 // VX_SANITIZE=ON), and every refusal must be a one-line message.
+#include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ using namespace vxhost;
 
 namespace {
 
-constexpr int Cases = 3000;
+constexpr int Cases = 5000;
 constexpr uint32_t Seed = 20260311;
 
 std::vector<std::string> seeds() {
@@ -32,17 +33,21 @@ std::vector<std::string> seeds() {
 const char* const Tokens[] = {"W0", "W99999", "H-1", "H1", "W1", "F0:0", "F1:0", "F", "A:", "Im", "I?",
                               "C411", "Cmono", "C420", "C422", "FRAME", "\n", " ", "X", "W2147483648"};
 
+// Damage of every kind, flips most often, so that many streams stay
+// readable and reach the render with odd pixels or odd headers.
 std::string mutate(std::string bytes, std::mt19937& random) {
-  int edits = 1 + random() % 4;
+  int edits = 1 + random() % 3;
   for (int e = 0; e < edits && !bytes.empty(); ++e) {
     size_t at = random() % bytes.size();
-    switch (random() % 6) {
-      case 0: bytes[at] = (char)random(); break;                         // flip a byte
-      case 1: bytes.resize(at); break;                                   // truncate
-      case 2: bytes.insert(at, std::string(1 + random() % 8, (char)random())); break;
-      case 3: bytes.erase(at, 1 + random() % 8); break;
-      case 4: bytes.insert(at, Tokens[random() % (sizeof Tokens / sizeof *Tokens)]); break;
-      case 5: bytes.insert(at, bytes.substr(random() % bytes.size(), 1 + random() % 32)); break;
+    size_t inHeader = random() % (std::min(bytes.find('\n'), bytes.size() - 1) + 1);
+    switch (random() % 10) {
+      case 0: case 1: case 2: case 3: bytes[at] = (char)random(); break;   // flip a byte
+      case 4: bytes.resize(at); break;                                        // truncate
+      case 5: bytes.insert(at, std::string(1 + random() % 8, (char)random())); break;
+      case 6: bytes.erase(at, 1 + random() % 8); break;
+      case 7: bytes.insert(inHeader, Tokens[random() % (sizeof Tokens / sizeof *Tokens)]); break;
+      case 8: bytes.insert(at, bytes.substr(random() % bytes.size(), 1 + random() % 32)); break;
+      case 9: bytes[inHeader] = (char)('0' + random() % 10); break;   // a header digit
     }
   }
   return bytes;
@@ -94,19 +99,21 @@ TEST(vxhostRobustness, DamagedStreamsAreRefusedCleanly) {
   effect->resetParameters();
   std::vector<std::string> inputs = seeds();
   std::mt19937 random(Seed);
-  int refused = 0;
+  int refused = 0, rendered = 0;
   for (int i = 0; i < Cases; ++i) {
     std::string bytes = mutate(inputs[i % inputs.size()], random);
     Status read = readThrough(bytes);
     expectCleanRefusal(read, bytes);
-    Status rendered = renderThrough(*effect, bytes);
-    expectCleanRefusal(rendered, bytes);
+    Status render = renderThrough(*effect, bytes);
+    expectCleanRefusal(render, bytes);
     refused += !read.ok();
+    rendered += render.ok();
     if (HasFailure()) return;
   }
-  // The run exercises both sides: some inputs survive their damage, many do not.
+  printf("%d of %d damaged streams refused, %d rendered\n", refused, Cases, rendered);
+  // The run reaches both sides: some damage is survivable, much is not.
   EXPECT_GT(refused, Cases / 10);
-  EXPECT_LT(refused, Cases);
+  EXPECT_GT(rendered, Cases / 10);
 }
 
 }  // namespace

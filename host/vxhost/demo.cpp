@@ -11,7 +11,7 @@ namespace vxhost {
 
 namespace {
 
-const char EffectClip[] = "builtin:zoneplate";
+const char EffectClip[] = "builtin:checker";
 const char TransitionFromClip[] = "builtin:bars";
 const char TransitionToClip[] = "builtin:checker";
 constexpr int SheetColumns = 4;

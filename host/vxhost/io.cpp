@@ -26,6 +26,7 @@ bool ByteSource::skip(size_t size) {
 
 size_t MemorySource::read(void* data, size_t size) {
   size_t n = std::min(size, bytes_.size() - position_);
+  if (n == 0) return 0;
   memcpy(data, bytes_.data() + position_, n);
   position_ += n;
   return n;

@@ -153,9 +153,10 @@ Status VideoFileOutput::commit() {
   return file_.commit();
 }
 
-Status checkNotAnInput(const std::string& output, const std::vector<std::string>& inputs) {
+Status checkOutputPath(const std::string& output, const std::vector<std::string>& inputs) {
   struct stat out;
   if (stat(output.c_str(), &out) != 0) return Status();
+  if (S_ISDIR(out.st_mode)) return Status::usage("the output " + output + " is a folder; name a file in it");
   for (const std::string& input : inputs) {
     struct stat in;
     if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)

@@ -66,7 +66,8 @@ class VideoFileOutput : public FrameSink {
 bool isY4mName(const std::string& path);
 // Makes SIGINT, SIGTERM and SIGHUP remove unfinished outputs before exiting.
 void removeTemporaryFilesOnSignals();
-// Refuses an output that is one of the inputs (the same file, by any name).
-Status checkNotAnInput(const std::string& output, const std::vector<std::string>& inputs);
+// Refuses an output that is a folder or one of the inputs (the same file, by
+// any name).
+Status checkOutputPath(const std::string& output, const std::vector<std::string>& inputs);
 
 }  // namespace vxhost

@@ -19,6 +19,7 @@ class ProgressBar {
  private:
   using Clock = std::chrono::steady_clock;
   static constexpr int Width = 30;
+  static constexpr const char* ClearToEndOfLine = "\033[K";
   std::ostream& err_;
   bool enabled_;
   std::string label_;
@@ -33,7 +34,8 @@ inline void ProgressBar::update(long done, long total) {
   int filled = (int)(Width * done / total);
   err_ << "\r" << label_ << " [" << std::string(filled, '#') << std::string(Width - filled, ' ')
        << "] " << done << "/" << total;
-  if (done > 0 && done < total) err_ << "  " << (long)(seconds * (total - done) / done) << " s left ";
+  if (done > 0 && done < total) err_ << "  " << (long)(seconds * (total - done) / done) << " s left";
+  err_ << ClearToEndOfLine;
   err_.flush();
   drawn_ = true;
 }

@@ -33,7 +33,7 @@ Status renderJob(const RenderJob& job, const ProgressFunction& progress) {
   std::vector<std::string> files;
   for (const std::string* clip : {&job.from, &job.to})
     if (!clip->empty() && !isBuiltinClip(*clip)) files.push_back(*clip);
-  VX_TRY(checkNotAnInput(job.output, files));
+  VX_TRY(checkOutputPath(job.output, files));
 
   std::unique_ptr<Clip> from, to;
   const Clip* reference = nullptr;
