@@ -97,6 +97,10 @@ CornerPath cornerPath(int direction, float progress) {
 
 // --- Camera placement ---
 
+float rampYaw(const TransitionFrame& frame) {
+  return -(float)atan(0.25f * frame.ramp * frame.viewWidth / frame.focal);
+}
+
 void placeCamera(Camera* camera, const TransitionFrame& frame, const CameraInputs& in) {
   // Camera axes: yaw about y, then pitch about the camera's x axis.
   float sinYaw = (float)sin(in.yaw), cosYaw = (float)cos(in.yaw);

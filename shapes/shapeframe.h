@@ -128,6 +128,11 @@ struct CameraInputs {
   float boxLow[3], boxHigh[3]; // world box around everything that can be seen
 };
 
+// The yaw most transitions give the camera as the ramp rises, radians:
+// -atan(ramp/40) for the view's width and focal length (a transition may
+// apply its spinSign to it).
+float rampYaw(const TransitionFrame& frame);
+
 // Fills the camera (position, axes, size, view, near and far planes, light)
 // so that inputs.centre appears at the anchor. Call setupCamera afterwards.
 void placeCamera(Camera* camera, const TransitionFrame& frame, const CameraInputs& inputs);

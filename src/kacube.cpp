@@ -45,7 +45,7 @@ class CubeBuilder : public ShapeBuilder {
     turn = path.spinSign * (float)(2 * Pi) * f.progress * (float)parameters.spin;
     setPictureExtent(f);
 
-    in->yaw = -(float)atan(0.25f * r * f.viewWidth / f.focal);
+    in->yaw = rampYaw(f);
     in->pitch = (1 - r) * startPitch(f) + r * PitchAtRamp1;
     in->sizeFactor = (float)sqrt(pictureWidth / f.viewWidth * (pictureHeight / f.viewHeight));
     for (int k = 0; k < 3; ++k) {

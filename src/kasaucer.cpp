@@ -39,7 +39,7 @@ class SaucerBuilder : public ShapeBuilder {
 
     // Seen from a little above and aside once tipped; the rim spans the
     // view's diagonal at the start.
-    in->yaw = -(float)atan(0.25f * r * f.viewWidth / f.focal);
+    in->yaw = rampYaw(f);
     in->pitch = PitchAtRamp1 * r;
     in->sizeFactor = 2 * enlargement / ((float)cos(alpha) * diagonal);
     for (int k = 0; k < 3; ++k) {
