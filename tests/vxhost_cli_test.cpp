@@ -79,6 +79,7 @@ TEST_F(vxhostCli, UsageErrorsExitWithTwo) {
     std::vector<std::string> arguments;
     const char* message;
   } cases[] = {
+      {{}, "no command given"},
       {{"frobnicate"}, "unknown command 'frobnicate'"},
       {{"list", "--fast"}, "vxhost list does not take --fast"},
       {{"render", "--bogus"}, "unknown option --bogus"},
@@ -173,6 +174,7 @@ TEST_F(vxhostCli, RendersAFileWhole) {
   Outcome run = vxhostRun(render({"--from", clip, "-o", out, "--set", "direction=upleft"}));
   ASSERT_EQ(run.status, ExitOk) << run.err;
   EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "wrote " + out + ": 3 pictures\n");
   std::string bytes = readFile(out);
   EXPECT_EQ(bytes.substr(0, bytes.find('\n')), "YUV4MPEG2 W8 H6 F25:1 It A0:0 C420jpeg");
   EXPECT_EQ(bytes.size(), readFile(clip).size());

@@ -67,13 +67,24 @@ Status runRender(const Options& o, Console& console) {
   job.rateGiven = o.rateGiven;
   job.chroma = o.chroma.empty() ? nullptr : findChroma(o.chroma);
   ProgressBar bar(console.err, console.errIsTerminal && !o.quiet, plugin->name());
-  return renderJob(job, [&](long done, long total) { bar.update(done, total); });
+  long pictures = 0;
+  VX_TRY(renderJob(job, [&](long done, long total) {
+    bar.update(done, total);
+    pictures = done;
+  }));
+  bar.finish();
+  if (!o.quiet) console.out << "wrote " << o.output << ": " << pictures << " pictures\n";
+  return Status();
 }
 
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, Console& console) {
-  std::string command = arguments.empty() ? "help" : arguments[0];
+  if (arguments.empty()) {
+    console.err << "vxhost: no command given; commands: list, info, render, demo, bench (see vxhost help)\n";
+    return ExitUsage;
+  }
+  std::string command = arguments[0];
   if (command == "help" || command == "--help" || command == "-h") {
     std::string topic = arguments.size() > 1 ? arguments[1] : "";
     std::string text = usageText(topic);
