@@ -242,8 +242,8 @@ int drawSurface(Scene* scene, Surface* surface, RenderFrame* frame, int field,
     cache.base = ownCache;
   }
 
-  GridVertex cell[CellSlots];
-  GridVertex rowStart;
+  GridVertex cell[CellSlots] = {};
+  GridVertex rowStart = {};
   CellPlace place;
 
   // First row: corners and the boundary points on the row edges.
