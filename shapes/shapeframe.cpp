@@ -149,35 +149,14 @@ void placeCamera(Camera* camera, const TransitionFrame& frame, const CameraInput
 
 // --- Render driver ---
 
-int renderShapeTransition(const OpRequest* request, const ShapeModule& module,
-                          ShapeBuilder& builder) {
-  if (request->code != OpRender) return 0;
-  const ShapeLog& log = module.log;
-  RenderFrame frame;
-  Scene scene;
-  Camera camera;
-  InitColourTables();
+namespace {
 
-  // Fields: the background first; the source only if the background came.
-  OpImage* background = opGetField(1, request->index);
-  if (!background) {
-    logFailure(log.identity, log.lineNoStream1, MessageNoStream1);
-    return -1;
-  }
-  OpImage* source = opGetField(0, request->index);
-  if (!source) {
-    logFailure(log.identity, log.lineNoStream0, MessageNoStream0);
-    opFreeImage(background);
-    return -1;
-  }
-  if (!allocate(&frame, background->width, background->height,
-                GridCacheBytesPerColumn * (VxSize)background->width)) {
-    logFailure(log.identity, log.lineNoScratch, MessageNoScratch);
-    opFreeImage(source);
-    opFreeImage(background);
-    return -1;
-  }
-
+// The render proper, once both fields and the frame are at hand: texture,
+// curves, the transition's camera and surfaces, and the drawing into frame.
+// Returns the half-size texture for the caller to give back, or null.
+OpImage* drawTransition(const OpRequest* request, const ShapeModule& module,
+                        ShapeBuilder& builder, OpImage* background, OpImage* source,
+                        RenderFrame* frame) {
   // Texture and curves.
   ShapeParameters parameters = readParameters(module);
   bool fast = (request->flags & OpFlagFast) != 0;
@@ -200,11 +179,50 @@ int renderShapeTransition(const OpRequest* request, const ShapeModule& module,
   inputs.anchorP = path.p;
   inputs.anchorQ = path.q;
   builder.shapeCamera(t, parameters, path, &inputs);
+  Camera camera;
   placeCamera(&camera, t, inputs);
   setupCamera(&camera, t.field);
+  Scene scene;
   builder.addSurfaces(t, &scene);
   prepareScene(&scene, &camera);
-  renderScene(&scene, &frame, t.field, t.halfStep);
+  renderScene(&scene, frame, t.field, t.halfStep);
+  return half;
+}
+
+}  // namespace
+
+int renderShapeTransition(const OpRequest* request, const ShapeModule& module,
+                          ShapeBuilder& builder) {
+  if (request->code != OpRender) return 0;
+  const ShapeLog& log = module.log;
+  RenderFrame frame;
+  InitColourTables();
+
+  // Fields: the background first; the source only if the background came.
+  OpImage* background = opGetField(1, request->index);
+  if (!background) {
+    logFailure(log.identity, log.lineNoStream1, MessageNoStream1);
+    return -1;
+  }
+  OpImage* source = opGetField(0, request->index);
+  if (!source) {
+    logFailure(log.identity, log.lineNoStream0, MessageNoStream0);
+    opFreeImage(background);
+    return -1;
+  }
+  if (!allocate(&frame, background->width, background->height,
+                GridCacheBytesPerColumn * (VxSize)background->width)) {
+    logFailure(log.identity, log.lineNoScratch, MessageNoScratch);
+    opFreeImage(source);
+    opFreeImage(background);
+    return -1;
+  }
+
+  // A background without pixels has nothing to draw on (and no scale for
+  // the curves); it goes back as it came.
+  OpImage* half = nullptr;
+  if (background->width > 0 && background->height > 0)
+    half = drawTransition(request, module, builder, background, source, &frame);
 
   composite(&frame, activeArea(background), background->stride * 4);
   if (half) opFreeImage(half);

@@ -352,6 +352,18 @@ TEST(ShapeFrameTest, CompositesIntoTheBackgroundsActiveAreaAndDeliversIt) {
   EXPECT_EQ(r.builder.surfaceCalls, 1);
 }
 
+TEST(ShapeFrameTest, ABackgroundWithoutPixelsIsDeliveredAsItCame) {
+  for (int width : {0, 8}) {
+    Render r(width, 8 - width);
+    r.host.putResult = 4;
+    EXPECT_EQ(r.run(0, 3), 4) << width;
+    EXPECT_EQ(r.host.calls, (std::vector<std::string>{"get 1 0", "get 0 0", "free", "put"}));
+    EXPECT_EQ(r.builder.cameraCalls, 0);
+    EXPECT_EQ(r.host.outstanding(), 0);
+    EXPECT_TRUE(loggedRecords().empty());
+  }
+}
+
 TEST(ShapeFrameTest, OnlyTheRenderCodeFetchesAnything) {
   for (int16_t code : {0, 1, 2, 4, -3}) {
     Render r(8, 4);
