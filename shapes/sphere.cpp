@@ -6,10 +6,11 @@
 #include "shapes/sphere.h"
 
 void SphereSurface::point(Vec4* out, float u, float v) {
-  float cosV = (float)cos(v);
-  out->x = (float)(cos(u) * cosV);
-  out->y = (float)(sin(u) * cosV);
-  out->z = (float)sin(v);
+  Turn around = turnOf(u), up = turnOf(v);
+  float cosV = (float)up.cos;
+  out->x = (float)(around.cos * cosV);
+  out->y = (float)(around.sin * cosV);
+  out->z = (float)up.sin;
   out->w = 1.0f;
 }
 

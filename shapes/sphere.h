@@ -33,6 +33,21 @@ inline PluckerLine pluckerLine(const Vec4* p, const Vec4* q) {
                       (long double)q->x * p->y - (long double)q->y * p->x}};
 }
 
+// Cosine and sine of one angle from a single tangent of its half:
+// with t = tan(angle/2), cos = (1 − t²)/(1 + t²) and sin = 2t/(1 + t²).
+// Points and tangent planes are asked for at every grid vertex, and one
+// tangent costs about what a sine does. Exact to double rounding for angles
+// within (−2π, 2π) other than odd multiples of π, where t is merely huge.
+struct Turn {
+  double cos, sin;
+};
+
+inline Turn turnOf(double angle) {
+  double t = tan(0.5 * angle);
+  double t2 = t * t;
+  return Turn{(1 - t2) / (1 + t2), 2 * t / (1 + t2)};
+}
+
 // atan2(y, x), and 0 on the axis where the angle is undefined.
 inline float angleAround(long double y, long double x) {
   if (x == 0 && y == 0) return 0.0f;

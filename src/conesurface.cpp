@@ -8,11 +8,13 @@
 
 void ConeSurface::point(Vec4* out, float u, float v) {
   float radius = 1.0f - v;
-  *out = Vec4{(float)(radius * cos(u)), (float)(radius * sin(u)), v, 1.0f};
+  Turn around = turnOf(u);
+  *out = Vec4{(float)(radius * around.cos), (float)(radius * around.sin), v, 1.0f};
 }
 
 void ConeSurface::tangentPlane(Vec4* out, float u, float) {
-  *out = Vec4{(float)cos(u), (float)sin(u), 1.0f, -1.0f};
+  Turn around = turnOf(u);
+  *out = Vec4{(float)around.cos, (float)around.sin, 1.0f, -1.0f};
 }
 
 int ConeSurface::intersect(float* hits, const Vec4* p, const Vec4* q) {

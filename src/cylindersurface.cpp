@@ -7,11 +7,13 @@
 #include "src/cylindersurface.h"
 
 void CylinderSurface::point(Vec4* out, float u, float v) {
-  *out = Vec4{(float)cos(u), (float)sin(u), v, 1.0f};
+  Turn around = turnOf(u);
+  *out = Vec4{(float)around.cos, (float)around.sin, v, 1.0f};
 }
 
 void CylinderSurface::tangentPlane(Vec4* out, float u, float) {
-  *out = Vec4{(float)cos(u), (float)sin(u), 0.0f, -1.0f};
+  Turn around = turnOf(u);
+  *out = Vec4{(float)around.cos, (float)around.sin, 0.0f, -1.0f};
 }
 
 int CylinderSurface::intersect(float* hits, const Vec4* p, const Vec4* q) {
