@@ -11,18 +11,14 @@
 //
 // Adding a transition: one source in src/ holding its descriptors, a
 // ShapeModule naming its log constants (shapes/shapelogs.h) and parameter
-// slots, a class derived from ShapeBuilder that owns its surfaces and
-// domains as members, and an action function:
+// slots, and a class derived from ShapeBuilder that owns its surfaces and
+// domains as members; shapeAction makes its action function:
 //
 //   VX_SHAPE_CONTROLS(controls, 0x0B);
 //   const ShapeModule module = {ConeLog, &controls.direction.value,
 //                               &controls.spin.value, &controls.quality.value};
 //   class ConeBuilder : public ShapeBuilder { ... };
-//   int action(const OpRequest* request) {
-//     ConeBuilder builder;
-//     return renderShapeTransition(request, module, builder);
-//   }
-//   VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
+//   VX_SHAPE_OPERATOR_INFO(info, (shapeAction<ConeBuilder, module>), version, controls);
 //
 // Surface and domain classes that several transitions share live in shapes/
 // (PlaneSurface and the panel domains in plane.h, CapSurface and DiscDomain
@@ -164,3 +160,11 @@ class ShapeBuilder {
 // for any other code returns 0 and touches nothing.
 int renderShapeTransition(const OpRequest* request, const ShapeModule& module,
                           ShapeBuilder& builder);
+
+// The action function of a transition: each request gets a fresh Builder on
+// the stack, so its scene objects last exactly one render.
+template <class Builder, const ShapeModule& module>
+int shapeAction(const OpRequest* request) {
+  Builder builder;
+  return renderShapeTransition(request, module, builder);
+}

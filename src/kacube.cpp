@@ -162,12 +162,7 @@ class CubeBuilder : public ShapeBuilder {
   float pictureHeight;
 };
 
-int action(const OpRequest* request) {
-  CubeBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
-
-VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
+VX_SHAPE_OPERATOR_INFO(info, (shapeAction<CubeBuilder, module>), version, controls);
 
 }  // namespace
 

@@ -112,12 +112,7 @@ class SaucerBuilder : public ShapeBuilder {
   float turn;          // angle applied about the saucer's axis, radians
 };
 
-int action(const OpRequest* request) {
-  SaucerBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
-
-VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
+VX_SHAPE_OPERATOR_INFO(info, (shapeAction<SaucerBuilder, module>), version, controls);
 
 }  // namespace
 

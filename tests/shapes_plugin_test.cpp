@@ -131,4 +131,26 @@ TEST(ShapePluginTest, FailuresAndOtherRequestsGiveBackWhatWasObtained) {
   }
 }
 
+TEST(ShapePluginTest, SpinZeroDoesNotTurn) {
+  // Fields at which `turns` turns a transition have brought the solid round
+  // to where it started, and one turn a transition has not.
+  struct Case {
+    const char* plugin;
+    uint32_t index, count;
+    int turns;
+  } cases[] = {
+      {"tx_saucer", 2, 4, 2},   // t = 0.625: the saucer has made half its turns
+      {"tx_cube", 1, 2, 4},     // t = 0.75: the cube three quarters of them
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.plugin);
+    TransitionRender r(c.plugin, 240, 96);
+    TestPicture still = r.field(c.index, c.count, 0);
+    TestPicture roundAgain = r.field(c.index, c.count, c.turns);
+    TestPicture partWay = r.field(c.index, c.count, 1);
+    EXPECT_LT(meanLumaDifference(still, roundAgain), 0.05);
+    EXPECT_GT(meanLumaDifference(still, partWay), 0.5);
+  }
+}
+
 }  // namespace
