@@ -5,6 +5,7 @@
 #include <math.h>
 
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,20 @@ TEST(CurvedSurfaceLines, TouchingLineGivesTwoEqualHits) {
   ASSERT_EQ(cylinder.intersect(hits, &p, &q), 2);
   EXPECT_EQ(hits[0], hits[2]);
   EXPECT_EQ(hits[1], hits[3]);
+}
+
+// Cosine and sine from the half-angle tangent, over the whole range the
+// parameters reach, the half turns where the tangent blows up included.
+TEST(CurvedSurfaceTurn, MatchesCosineAndSine) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> angle(-2 * Pi + 1e-3, 2 * Pi - 1e-3);
+  std::vector<double> angles = {0, Pi, -Pi, (float)Pi, -(float)Pi, Pi / 2, 1e-9};
+  for (int k = 0; k < 1000; ++k) angles.push_back(angle(random));
+  for (double a : angles) {
+    Turn t = turnOf(a);
+    EXPECT_NEAR(t.cos, cos(a), 1e-12) << a;
+    EXPECT_NEAR(t.sin, sin(a), 1e-12) << a;
+  }
 }
 
 }  // namespace

@@ -252,6 +252,32 @@ TEST(CurvedTransitions, WithoutSpinThePicturesMiddleKeepsFacingTheCamera) {
   }
 }
 
+// The sense of the turn follows the corner: towards the upper right (0) the
+// solid turns its middle to the left, so the picture, foreshortened on the
+// far side, reaches farther to the right of the anchor than to its left;
+// towards the lower left (2) the other way round.
+TEST(CurvedTransitions, DirectionSetsTheSenseOfTheTurn) {
+  const int width = 360, height = 144;
+  TestPicture source = rampPicture(width, height);
+  for (const char* name : {"tx_sphere", "tx_ellipsoid", "tx_cylinder", "tx_cone"}) {
+    for (int direction : {0, 2}) {
+      SCOPED_TRACE(std::string(name) + " direction " + std::to_string(direction));
+      Render r(name);
+      r.set(direction, 1, 2);
+      ASSERT_EQ(r.run(source, 0, 4), 0);   // progress 0.125: an eighth of a turn
+      float anchor = direction == 0 ? 0.5625f : 0.4375f;
+      int x0 = (int)(anchor * width), y = (int)(anchor * height);
+      int left = 0, right = 0;
+      for (int x = 0; x < width; ++x)
+        if (isPicture(r.at(x, y))) ++(x < x0 ? left : right);
+      if (direction == 0)
+        EXPECT_GT(right, left + 10);
+      else
+        EXPECT_GT(left, right + 10);
+    }
+  }
+}
+
 // Centroid of the non-background pixels in one quadrant of the output, as
 // offsets from the frame's middle in fractions of width and height.
 struct Blob {
