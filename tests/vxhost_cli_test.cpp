@@ -218,6 +218,34 @@ TEST_F(vxhostCli, ListAndInfo) {
   EXPECT_EQ(empty.out, "no plug-ins in " + folder + "\n");
 }
 
+TEST_F(vxhostCli, DemoWritesAReelOfEveryPlugin) {
+  Outcome run = vxhostRun({"demo", "-o", folder + "/reel", "--plugin-path", vxtest::fakeFolder(), "--size", "16x8",
+                           "--rate", "5", "--ffmpeg", "/nonexistent/ffmpeg"});
+  ASSERT_EQ(run.status, ExitOk) << run.err;
+  EXPECT_NE(run.out.find("2 plug-ins, 5 frames each (fake_effect fake_transition)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("ffmpeg is not installed"), std::string::npos);
+  std::string reel = readFile(folder + "/reel/demo.y4m");
+  std::string header = "YUV4MPEG2 W16 H8 F5:1 It A0:0 C420mpeg2\n";
+  EXPECT_EQ(reel.substr(0, header.size()), header);
+  EXPECT_EQ(reel.size(), header.size() + 10 * (6 + 16 * 8 * 3 / 2));
+  EXPECT_EQ(filesIn(folder + "/reel"), (std::vector<std::string>{"demo.y4m"}));
+  unlink((folder + "/reel/demo.y4m").c_str());
+  rmdir((folder + "/reel").c_str());
+}
+
+TEST_F(vxhostCli, BenchTimesEachPlugin) {
+  Outcome run = vxhostRun({"bench", "--plugin-path", vxtest::fakeFolder(), "--size", "16x8", "--fields", "2",
+                           "--runs", "1", "--quality", "1"});
+  ASSERT_EQ(run.status, ExitOk) << run.err;
+  EXPECT_EQ(run.out.find("fields of 16x4, 2 fields a run, median of 1 runs\n"), 0u) << run.out;
+  EXPECT_NE(run.out.find("\nfake_effect "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nfake_transition "), std::string::npos) << run.out;
+
+  Outcome unknown = vxhostRun({"bench", "nope", "--plugin-path", vxtest::fakeFolder()});
+  EXPECT_EQ(unknown.status, ExitUsage);
+  expectOneLine(unknown);
+}
+
 #ifdef VXHOST_EXE
 // The program itself, as a shell runs it.
 TEST_F(vxhostCli, TheProgramReportsInOneLine) {

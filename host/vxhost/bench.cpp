@@ -84,14 +84,14 @@ Status runBench(const Options& o, Console& console) {
   snprintf(line, sizeof line, "fields of %dx%d, %ld fields a run, median of %ld runs%s\n",
            fields[0].width, fields[0].height, o.fields, o.runs, o.request.fast ? ", fast" : "");
   console.out << line;
-  console.out << "plug-in        kind        fields/s   ms/field  (min..max)        peak RSS\n";
+  console.out << "plug-in          kind        fields/s   ms/field  (min..max)        peak RSS\n";
   for (const std::string& file : files) {
     std::shared_ptr<Plugin> plugin;
     VX_TRY(Plugin::load(file, plugin));
     VX_TRY(setQuality(*plugin, o.quality));
     Timing t{};
     VX_TRY(timeRuns(*plugin, fields, o, t));
-    snprintf(line, sizeof line, "%-14s %-10s %9.1f %10.2f  (%.2f..%.2f) %8ld MB\n", plugin->name().c_str(),
+    snprintf(line, sizeof line, "%-16s %-10s %9.1f %10.2f  (%.2f..%.2f) %8ld MB\n", plugin->name().c_str(),
              kindName(plugin->kind()), 1000.0 / t.medianMs, t.medianMs, t.minMs, t.maxMs,
              (peakMemoryKb() + 512) / 1024);
     console.out << line;

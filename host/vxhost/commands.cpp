@@ -73,7 +73,8 @@ Status runRender(const Options& o, Console& console) {
     pictures = done;
   }));
   bar.finish();
-  if (!o.quiet) console.out << "wrote " << o.output << ": " << pictures << " pictures\n";
+  if (!o.quiet)
+    console.out << "wrote " << o.output << ": " << pictures << (pictures == 1 ? " picture\n" : " pictures\n");
   return Status();
 }
 
