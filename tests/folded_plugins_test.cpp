@@ -146,4 +146,42 @@ TEST(FoldedPlugins, BackgroundThroughTheSeamsOfTheClosedSolidsStaysSmall) {
   }
 }
 
+// Spin 0 does not turn the solid: at progress 0.75 (the second field of
+// two) it looks as it does after the three whole turns of spin 4, and not
+// as after the three quarters of a turn of spin 1, which swing it aside
+// about an axis off its centre.
+TEST(FoldedPlugins, SpinZeroLeavesTheSolidUnturned) {
+  for (const Transition& t : transitions) {
+    SCOPED_TRACE(t.name);
+    FoldedPlugin p(t.name);
+    Coverage turns[3];
+    const int spins[3] = {0, 4, 1};
+    for (int k = 0; k < 3; ++k) {
+      p.set(1, spins[k], 2);
+      turns[k] = p.render(1, 2);
+    }
+    EXPECT_GT(outlineOf(turns[0]).right, 0);   // something was drawn
+    EXPECT_LT(difference(turns[0], turns[1]), 0.02f);
+    EXPECT_GT(difference(turns[0], turns[2]), 0.5f);
+  }
+}
+
+// Direction 3 (upper left corner) is direction 0 (upper right) seen in a
+// mirror: the anchor, the camera's yaw and every turn about an upright
+// axis change sides, while the tube's roll, about a level axis, is the
+// same in the mirror and so must not change with the direction.
+TEST(FoldedPlugins, DirectionsZeroAndThreeAreMirrorImages) {
+  for (const Transition& t : transitions)
+    for (uint32_t index : {300u, 700u}) {
+      SCOPED_TRACE(std::string(t.name) + " field " + std::to_string(index));
+      FoldedPlugin p(t.name);
+      p.set(0, 3, 2);
+      Coverage right = p.render(index, 1000);
+      p.set(3, 3, 2);
+      Coverage left = p.render(index, 1000);
+      EXPECT_GT(mirrorDifference(right, right), 0.5f);   // not symmetric in itself
+      EXPECT_LT(mirrorDifference(right, left), 0.05f);
+    }
+}
+
 }  // namespace

@@ -152,6 +152,35 @@ double backgroundRows(const Coverage& c, bool fromTop) {
   return rows;
 }
 
+Outline outlineOf(const Coverage& c) {
+  Outline o = {c.width, -1, c.height, -1};
+  for (int row = 0; row < c.height; ++row)
+    for (int x = 0; x < c.width; ++x)
+      if (c.at(x, row) > 0.5f) {
+        o.left = std::min(o.left, x), o.right = std::max(o.right, x);
+        o.top = std::min(o.top, row), o.bottom = std::max(o.bottom, row);
+      }
+  return o;
+}
+
+namespace {
+
+float largestDifference(const Coverage& c, const Coverage& b, bool mirrored) {
+  float worst = 0;
+  for (int row = 0; row < c.height; ++row)
+    for (int x = 0; x < c.width; ++x)
+      worst = std::max(worst, fabsf(c.at(x, row) - b.at(mirrored ? c.width - 1 - x : x, row)));
+  return worst;
+}
+
+}  // namespace
+
+float difference(const Coverage& c, const Coverage& b) { return largestDifference(c, b, false); }
+
+float mirrorDifference(const Coverage& c, const Coverage& b) {
+  return largestDifference(c, b, true);
+}
+
 SeamLeak seamLeak(const Coverage& c, int margin) {
   const float solid = 0.5f;
   std::vector<int> left(c.height, c.width), right(c.height, -1);

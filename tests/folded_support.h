@@ -105,6 +105,17 @@ class FoldedPlugin {
   OpTag* list_;
 };
 
+// The box around the pixels the solid covers more than half.
+struct Outline {
+  int left, right, top, bottom;   // columns and rows, inclusive; right < 0 if none
+};
+Outline outlineOf(const Coverage& c);
+
+// The largest difference between c and b, pixel by pixel, or between c and
+// b mirrored left to right.
+float difference(const Coverage& c, const Coverage& b);
+float mirrorDifference(const Coverage& c, const Coverage& b);
+
 // Rows of background above (fromTop) or below the picture: from that edge
 // of the frame inward to the first row fully covered, the background share
 // of each row's median pixel among the middle columns, so that a seam
