@@ -44,14 +44,15 @@ class FourSpheresBuilder : public ShapeBuilder {
     turn = turnSoFar(frame.progress, parameters.spin);
     placeAxes(frame, tall, heightPerWidth);
 
-    // The four quadrants together are 4·halfWidth wide.
-    float boxX = 2 * (float)sin(smaller(halfWidth, QuarterTurn));
-    float boxY = 2 * (float)sin(smaller(halfHeight, QuarterTurn));
+    // Square-on to the middle; the four quadrants together, 4·halfWidth
+    // wide, keep the view's size while the caps are small.
     inputs->yaw = 0;
     inputs->pitch = 0;
     inputs->sizeFactor =
         4 * (float)sqrt(halfHeight * halfWidth / (frame.viewWidth * frame.viewHeight));
     for (int k = 0; k < 3; ++k) inputs->centre[k] = 0;
+    float boxX = 2 * (float)sin(smaller(halfWidth, QuarterTurn));
+    float boxY = 2 * (float)sin(smaller(halfHeight, QuarterTurn));
     setCentredBox(inputs, boxX, boxY, boxX > boxY ? boxX : boxY);
   }
 
@@ -69,7 +70,7 @@ class FourSpheresBuilder : public ShapeBuilder {
   // the spheres drift apart along the view's diagonal, the faster the
   // farther the camera has receded.
   void placeAxes(const TransitionFrame& frame, bool tall, float heightPerWidth) {
-    sag = 1 - (float)cos(halfWidth / 2);
+    float sag = 1 - (float)cos(halfWidth / 2);
     axisX = (float)sin(smaller(halfWidth, QuarterTurn)) + sag;
     axisY = (float)sin(smaller(halfHeight, QuarterTurn)) + sag * heightPerWidth;
     if (frame.progress > 0.5f) {
@@ -111,8 +112,8 @@ class FourSpheresBuilder : public ShapeBuilder {
     sphere->vMin = -sphere->vMax;
 
     // Placement: the base placement puts longitude 0 towards the camera
-    // with the front point sag in front of z = 0, then the turn about x =
-    // offsetX, z = 0.
+    // with its front point 1 − cos(halfWidth/2) in front of z = 0, then the
+    // turn about the vertical line x = offsetX, z = 0.
     float offsetX = left ? -axisX : axisX;
     float offsetY = lower ? -axisY : axisY;
     Mat4 base = {{0, 1, 0, offsetX,
@@ -130,7 +131,6 @@ class FourSpheresBuilder : public ShapeBuilder {
 
   float halfHeight, halfWidth;   // of each quadrant, radians of latitude and longitude
   float turn;                    // radians; right-hand spheres turn by −turn
-  float sag;                     // 1 − cos(halfWidth/2)
   float axisX, axisY;            // offsets of the turning axes, world units
   SphereSurface spheres[SphereCount];
   RectangleDomain domains[SphereCount];
