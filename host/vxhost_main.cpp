@@ -4,9 +4,11 @@
 
 #include "host/vxhost/commands.h"
 #include "host/vxhost/output.h"
+#include "host/vxhost/services.h"
 
 int main(int argc, char** argv) {
   vxhost::removeTemporaryFilesOnSignals();
+  vxhost::reportPluginCrashes();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   vxhost::Console console{std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
   return vxhost::runCommandLine(arguments, console);

@@ -191,7 +191,7 @@ TEST_F(vxhostCli, RendersAFileWhole) {
 TEST_F(vxhostCli, ListAndInfo) {
   Outcome list = vxhostRun({"list", "--plugin-path", vxtest::fakeFolder()});
   ASSERT_EQ(list.status, ExitOk);
-  EXPECT_NE(list.out.find("fake_effect  effect  param1 0..7 (default 0), direction 0..3 or upright downright "
+  EXPECT_NE(list.out.find("fake_effect  effect  param1 0..8 (default 0), direction 0..3 or upright downright "
                           "downleft upleft (default 0), spin 0..10 (default 2)\n"),
             std::string::npos)
       << list.out;
@@ -259,6 +259,18 @@ TEST_F(vxhostCli, TheProgramReportsInOneLine) {
             clip + " -o " + folder + "/o.y4m";
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(readFile(folder + "/o.y4m").size(), readFile(clip).size());
+}
+
+// A plug-in that crashes takes no output with it and is named in one line.
+TEST_F(vxhostCli, TheProgramReportsAPluginThatCrashes) {
+  std::string out = folder + "/crash.y4m";
+  std::string command = std::string(VXHOST_EXE) + " render fake_effect --plugin-path " + vxtest::fakeFolder() +
+                        " --from " + clip + " --set param1=8 -o " + out + " 2>" + folder + "/err.txt";
+  int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), ExitFailure);
+  EXPECT_EQ(readFile(folder + "/err.txt"), "vxhost: fake_effect crashed at field 0 of 6 (a fault in the plug-in)\n");
+  EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"clip.y4m", "err.txt"}));
 }
 #endif
 

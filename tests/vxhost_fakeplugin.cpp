@@ -6,6 +6,8 @@
 // stream 1 field (the transition) with the first pixel replaced by a record
 // of the request: Y = index, Cb = flags, Cr = count. The behaviour option has
 // a label no effect uses, so the host names it param1.
+#include <signal.h>
+
 #include "host/opservices.h"
 #include "host/vxhost/picture.h"
 
@@ -14,11 +16,11 @@
 namespace {
 
 enum Behaviour : int32_t {
-  Behave, FreeTwice, KeepInput, FreeUnknown, Fail, DeliverSmall, DeliverTwice, AskOtherField,
+  Behave, FreeTwice, KeepInput, FreeUnknown, Fail, DeliverSmall, DeliverTwice, AskOtherField, Crash,
   BehaviourCount
 };
 
-uint32_t behaviours[BehaviourCount + 1] = {1, 2, 3, 4, 5, 6, 7, 8, 0};
+uint32_t behaviours[BehaviourCount + 1] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
 uint32_t directions[5] = {2, 4, 6, 8, 0};
 OptionDescriptor behaviour = {DescriptorOptions, 0x200, OptionsAreTexts, behaviours, 0};
 OptionDescriptor direction = {DescriptorOptions, 0x55, OptionsAreDirections, directions, 0};
@@ -114,6 +116,7 @@ int renderTransition(const OpRequest* request) {
 
 int action(const OpRequest* request) {
   if (request->code != OpRender) return 0;
+  if (behaviour.value == Crash) raise(SIGSEGV);
   opChkAbort();
   return Kind == 1 ? renderEffect(request) : renderTransition(request);
 }

@@ -34,8 +34,7 @@ void dropPending(const std::string& path) {
 }
 
 void removePendingAndExit(int signal) {
-  for (int i = 0; i < MaxPending; ++i)
-    if (pendingUsed[i]) unlink(pendingPaths[i]);
+  removeTemporaryFiles();
   _exit(128 + signal);
 }
 
@@ -58,6 +57,11 @@ bool isStillImage(const std::string& ext) {
 bool isY4mName(const std::string& path) {
   std::string ext = extension(path);
   return ext == "y4m" || ext == "yuv4mpeg";
+}
+
+void removeTemporaryFiles() {
+  for (int i = 0; i < MaxPending; ++i)
+    if (pendingUsed[i]) unlink(pendingPaths[i]);
 }
 
 void removeTemporaryFilesOnSignals() {

@@ -66,6 +66,8 @@ class VideoFileOutput : public FrameSink {
 bool isY4mName(const std::string& path);
 // Makes SIGINT, SIGTERM and SIGHUP remove unfinished outputs before exiting.
 void removeTemporaryFilesOnSignals();
+// Removes every unfinished output; safe in a signal handler.
+void removeTemporaryFiles();
 // Refuses an output that is a folder or one of the inputs (the same file, by
 // any name).
 Status checkOutputPath(const std::string& output, const std::vector<std::string>& inputs);

@@ -1,7 +1,12 @@
 #include "host/vxhost/services.h"
 
+#include <signal.h>
+#include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 #include <algorithm>
+
+#include "host/vxhost/output.h"
 
 // Module code may call out on a stack that is only 4-byte aligned; the
 // services realign before touching SSE spill slots.
@@ -10,7 +15,44 @@
 namespace vxhost {
 
 namespace {
+
 std::string size(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+// What the fault handler says, written before each action call.
+char crashMessage[512];
+volatile sig_atomic_t pluginRunning = 0;
+
+void onFault(int signal) {
+  if (!pluginRunning) {
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    return;
+  }
+  ssize_t ignored = write(STDERR_FILENO, crashMessage, strlen(crashMessage));
+  (void)ignored;
+  removeTemporaryFiles();
+  _exit(ExitFailure);
+}
+
+void prepareCrashMessage(const Plugin& plugin, const OpRequest& request) {
+  snprintf(crashMessage, sizeof crashMessage,
+           "vxhost: %s crashed at field %u of %u (a fault in the plug-in)\n", plugin.name().c_str(),
+           (unsigned)request.index, (unsigned)request.count);
+}
+
+}  // namespace
+
+void reportPluginCrashes() {
+  // The handler runs on a stack of its own, in case the plug-in broke the stack.
+  static std::vector<char> stack(1 << 16);
+  stack_t alternate = {};
+  alternate.ss_sp = stack.data();
+  alternate.ss_size = stack.size();
+  sigaltstack(&alternate, nullptr);
+  struct sigaction action = {};
+  action.sa_handler = onFault;
+  action.sa_flags = SA_ONSTACK;
+  for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE}) sigaction(signal, &action, nullptr);
 }
 
 FieldHost::FieldHost() {
@@ -138,7 +180,10 @@ Status FieldHost::renderField(const Plugin& plugin, const OpRequest& request,
   note_.clear();
   delivered_ = nullptr;
   active_ = true;
+  prepareCrashMessage(plugin, request);
+  pluginRunning = 1;
   int result = plugin.action(request);
+  pluginRunning = 0;
   active_ = false;
   Status status = finish(result, output);
   live_.clear();

@@ -20,6 +20,11 @@
 
 namespace vxhost {
 
+// Makes a fault signal (SIGSEGV, SIGBUS, SIGILL, SIGFPE) raised while a
+// plug-in renders end vxhost with a one-line message naming the plug-in and
+// field, after removing unfinished outputs. Faults elsewhere crash as usual.
+void reportPluginCrashes();
+
 class FieldHost {
  public:
   FieldHost();
