@@ -71,7 +71,7 @@ constexpr double StripsAcross = 4.0;          // the flat picture is four strips
 constexpr double MaxLean = 1.0471975803375244;   // π/3 as a float
 constexpr double SinMaxLean = 0.86602540378443865;   // √0.75 = sin(π/3)
 constexpr float CameraRise = (float)(Pi / 12);   // pitch at ramp 1
-constexpr float BoxDepth = 0.71f;             // half depth of the camera box, see stripCamera
+constexpr float BoxBand = 0.71f;              // half height of the camera box, see stripCamera
 
 }  // namespace
 
@@ -100,21 +100,19 @@ void stripCamera(const TransitionFrame& frame, HingeAxis axis, const CornerPath&
   float w = frame.viewWidth, h = frame.viewHeight;
   inputs->yaw = path.spinSign * (float)-atan(0.25 * frame.ramp * w / frame.focal);
   inputs->pitch = CameraRise * frame.ramp;
-  inputs->anchorP = path.p;
-  inputs->anchorQ = path.q;
   for (int k = 0; k < 3; ++k) inputs->centre[k] = 0.0f;
-  // The box reaches the picture's ends along the strips; across them it is
-  // only as deep as the ring, which is all the camera's near and far planes
-  // need (the box is measured along the view).
+  // The box only places the near and far planes along the view. In depth
+  // it spans ±halfHeight (upright strips) or ±2 (level strips); in x the
+  // flat picture's width (the tube's length); in y a narrow band about 0.
   if (axis == HingesUpright) {
     inputs->sizeFactor = (float)(StripsAcross / w);
     float halfHeight = 2.0f * h / w;
-    float low[3] = {-2.0f, -BoxDepth, -halfHeight}, high[3] = {2.0f, BoxDepth, halfHeight};
+    float low[3] = {-2.0f, -BoxBand, -halfHeight}, high[3] = {2.0f, BoxBand, halfHeight};
     for (int k = 0; k < 3; ++k) inputs->boxLow[k] = low[k], inputs->boxHigh[k] = high[k];
   } else {
     inputs->sizeFactor = (float)(StripsAcross / h);
-    float halfLength = 2.0f * w / h, depth = BoxDepth * w / h;
-    float low[3] = {-halfLength, -depth, -2.0f}, high[3] = {halfLength, depth, 2.0f};
+    float halfLength = 2.0f * w / h, band = BoxBand * w / h;
+    float low[3] = {-halfLength, -band, -2.0f}, high[3] = {halfLength, band, 2.0f};
     for (int k = 0; k < 3; ++k) inputs->boxLow[k] = low[k], inputs->boxHigh[k] = high[k];
   }
 }

@@ -113,6 +113,8 @@ TEST(DiamondScene, FirstFieldIsCreasedAtTheCentreLine) {
 
 TEST(DiamondScene, SpinZeroNeverTurns) { expectSpinZeroStill<DiamondBuilder>(1); }
 
+TEST(DiamondScene, TheSolidStaysBeyondTheNearPlane) { expectSolidBeyondNearPlane<DiamondBuilder>(); }
+
 TEST(DiamondModule, LogsAMissingFieldWithItsOwnLineAndPath) {
   expectMissingFieldLogged(action, 1, 121, "../../src/kadiamond", 3403);
   expectMissingFieldLogged(action, 0, 127, "../../src/kadiamond", 3403);

@@ -130,6 +130,8 @@ TEST(PyramidScene, VeryWidePicturesLeanSixtyDegreesAndStopAtTriangles) {
   }
 }
 
+TEST(PyramidScene, TheSolidStaysBeyondTheNearPlane) { expectSolidBeyondNearPlane<PyramidBuilder>(); }
+
 TEST(PyramidModule, LogsAMissingFieldWithItsOwnLineAndPath) {
   expectMissingFieldLogged(action, 1, 120, "../../src/kapyramid", 3406);
   expectMissingFieldLogged(action, 0, 126, "../../src/kapyramid", 3406);

@@ -56,6 +56,22 @@ double slantedEdgeGap(const Surface* left, const Surface* right, float taper, bo
   return std::max(wideGap, narrowGap);
 }
 
+double nearPlaneClearance(const BuiltScene& scene, const TransitionFrame& frame) {
+  Camera camera;
+  placeCamera(&camera, frame, scene.inputs);
+  double least = 1e9;
+  for (const Surface* face : scene.surfaces)
+    for (double u : {face->uMin, 0.5 * (face->uMin + face->uMax), face->uMax})
+      for (double v : {face->vMin, 0.5 * (face->vMin + face->vMax), face->vMax}) {
+        Point3 p = worldPoint(face, u, v);
+        double depth = -((p.x - camera.position[0]) * camera.axisZ[0] +
+                         (p.y - camera.position[1]) * camera.axisZ[1] +
+                         (p.z - camera.position[2]) * camera.axisZ[2]);
+        least = std::min(least, depth - camera.near);
+      }
+  return least;
+}
+
 bool samePlacement(const Surface* a, const Surface* b) {
   for (int k = 0; k < 16; ++k)
     if (fabs(a->placement.m[k] - b->placement.m[k]) > 1e-6) return false;

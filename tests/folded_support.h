@@ -4,8 +4,11 @@
 // pixel the solid covers.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "shapes/shapeframe.h"
 #include "tests/plugintest.h"
@@ -62,6 +65,24 @@ void expectSpinZeroStill(int direction) {
     EXPECT_TRUE(samePlacement(still.face(i), later.face(i))) << i;
     EXPECT_FALSE(samePlacement(turning.face(i), turned.face(i))) << i;
   }
+}
+
+// Least distance in front of the camera's near plane of the face corners
+// and edge middles, the closest a point of the solid comes to being cut off.
+double nearPlaneClearance(const BuiltScene& scene, const TransitionFrame& frame);
+
+// The solid never reaches the near plane (where the engine stops drawing):
+// at every progress, for no spin and the most, in every direction.
+template <class Builder>
+void expectSolidBeyondNearPlane() {
+  double least = 1e9;
+  for (int direction = 0; direction < 4; ++direction)
+    for (int spin : {0, 10})
+      for (int k = 0; k < 200; ++k) {
+        BuiltShape<Builder> shape((k + 0.5f) / 200, direction, spin);
+        least = std::min(least, nearPlaneClearance(shape.scene, foldedFrame((k + 0.5f) / 200)));
+      }
+  EXPECT_GT(least, 0.1);
 }
 
 // Runs a module's action natively with stream `missing` unavailable and

@@ -112,6 +112,8 @@ TEST(TubeScene, TheRollIgnoresTheDirectionWhileTheTurnFollowsIt) {
   EXPECT_NEAR(front.x, -sqrt(0.75) * sin(M_PI / 12), 1e-5);
 }
 
+TEST(TubeScene, TheSolidStaysBeyondTheNearPlane) { expectSolidBeyondNearPlane<RectTubeBuilder>(); }
+
 TEST(TubeModule, LogsAMissingFieldWithItsOwnLineAndPath) {
   expectMissingFieldLogged(action, 1, 120, "../../src/karecttube", 3407);
   expectMissingFieldLogged(action, 0, 126, "../../src/karecttube", 3407);
