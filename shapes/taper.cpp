@@ -1,5 +1,7 @@
 #include "shapes/taper.h"
 
+#include "shapes/geometry.h"
+
 double TaperDomain::inset() const {
   double half = 0.5 * (surface->uMax - surface->uMin);
   return taper < half ? (double)taper : half;
@@ -7,7 +9,7 @@ double TaperDomain::inset() const {
 
 void TaperDomain::edgesAt(float* out, float v) const {
   const Surface* s = surface;
-  // Fraction of the way from the wide edge to the narrow one.
+  // The inset grows from 0 at the wide edge to inset() at the narrow one.
   double height = s->vMax - s->vMin;
   double towardNarrow = narrowAtTop ? v - s->vMin : s->vMax - v;
   float q = (float)(inset() * towardNarrow / height);
@@ -23,8 +25,7 @@ int TaperDomain::contains(float u, float v) {
 
 void TaperDomain::uSpan(float* out, float v) {
   edgesAt(out, v);
-  if (out[0] < surface->uMin) out[0] = (float)surface->uMin;
-  if (out[1] > surface->uMax) out[1] = (float)surface->uMax;
+  clampUSpan(out, surface);
 }
 
 void TaperDomain::vSpan(float* out, float u) {
