@@ -166,6 +166,7 @@ class FfmpegClip : public Clip {
     if (!status.ok() || end) return decodeFailure(status);
     return Status();
   }
+  bool quickLength() const override { return false; }
   Status length(long& frames) override {
     FfmpegClip counter(name_, ffmpeg_);
     VX_TRY(counter.open());

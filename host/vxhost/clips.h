@@ -20,6 +20,8 @@ class Clip {
   virtual Status next(Picture& frame, bool& end) = 0;
   // Frames in the whole clip, or -1 for a clip that never ends.
   virtual Status length(long& frames) = 0;
+  // Whether length() is quick; counting a decoded file means decoding it.
+  virtual bool quickLength() const { return true; }
   // Whether the clip is drawn by vxhost and follows --size and --rate.
   virtual bool isBuiltin() const { return false; }
   const std::string& name() const { return name_; }

@@ -34,11 +34,13 @@ Status checkSizes(const Clip& from, const Clip* to) {
   return Status();
 }
 
-// Frames available in both clips, or -1 when neither ends.
-Status availableFrames(Clip& from, Clip* to, long& frames, std::string& shortest) {
+// Frames available in both clips, or -1 when neither ends. When the length
+// is given, clips that are slow to count are not: a short one shows when it
+// ends early.
+Status availableFrames(Clip& from, Clip* to, bool lengthGiven, long& frames, std::string& shortest) {
   frames = -1;
   for (Clip* clip : {&from, to}) {
-    if (!clip) continue;
+    if (!clip || (lengthGiven && !clip->quickLength())) continue;
     long n;
     VX_TRY(clip->length(n));
     if (n >= 0 && (frames < 0 || n < frames)) {
@@ -52,7 +54,7 @@ Status availableFrames(Clip& from, Clip* to, long& frames, std::string& shortest
 Status planLength(const RenderRequest& request, Clip& from, Clip* to, RenderPlan& plan) {
   long available;
   std::string shortest;
-  VX_TRY(availableFrames(from, to, available, shortest));
+  VX_TRY(availableFrames(from, to, request.frames >= 0 || request.count >= 0, available, shortest));
   bool interlaced = plan.layout == Layout::Interlaced;
   if (request.count >= 0) {
     if (request.count < 1 || request.count > MaxEffectFrames || request.index < 0 ||
