@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "host/vxhost/commands.h"
+#include "host/vxhost/ffmpeg.h"
 #include "tests/vxhost_testsupport.h"
 
 using namespace vxhost;
@@ -244,6 +245,28 @@ TEST_F(vxhostCli, BenchTimesEachPlugin) {
   Outcome unknown = vxhostRun({"bench", "nope", "--plugin-path", vxtest::fakeFolder()});
   EXPECT_EQ(unknown.status, ExitUsage);
   expectOneLine(unknown);
+}
+
+// Other formats through ffmpeg, where it is installed.
+TEST_F(vxhostCli, OtherFormatsGoThroughFfmpeg) {
+  std::string found;
+  if (!findProgram("ffmpeg", found)) GTEST_SKIP() << "ffmpeg is not installed";
+  std::string video = folder + "/clip.mkv", picture = folder + "/middle.png", back = folder + "/back.y4m";
+  Outcome write = vxhostRun(render({"--from", clip, "-o", video}));
+  ASSERT_EQ(write.status, ExitOk) << write.err;
+  Outcome read = vxhostRun(render({"--from", video, "-o", back}));
+  ASSERT_EQ(read.status, ExitOk) << read.err;
+  EXPECT_EQ(read.out, "wrote " + back + ": 3 pictures\n");
+  std::string bytes = readFile(back);
+  EXPECT_EQ(bytes.substr(0, bytes.find(' ', 20)), "YUV4MPEG2 W8 H6 F25:1");
+  Outcome still = vxhostRun(render({"--from", video, "--count", "6", "--index", "2", "-o", picture}));
+  ASSERT_EQ(still.status, ExitOk) << still.err;
+  EXPECT_EQ(readFile(picture).substr(1, 3), "PNG");
+  writeFile(folder + "/broken.mkv", "not a video at all");
+  Outcome broken = vxhostRun(render({"--from", folder + "/broken.mkv", "-o", back}));
+  EXPECT_EQ(broken.status, ExitFailure);
+  EXPECT_NE(broken.err.find("broken.mkv: ffmpeg failed"), std::string::npos) << broken.err;
+  expectOneLine(broken);
 }
 
 #ifdef VXHOST_EXE
