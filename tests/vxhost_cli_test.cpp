@@ -85,6 +85,7 @@ TEST_F(vxhostCli, UsageErrorsExitWithTwo) {
       {{"list", "--fast"}, "vxhost list does not take --fast"},
       {{"render", "--bogus"}, "unknown option --bogus"},
       {{"info"}, "vxhost info needs a plug-in name"},
+      {{"info", "tx_cube", "tx_cone"}, "vxhost info takes one plug-in name, not 'tx_cone' as well"},
       {render({"-o", "x.y4m"}), "vxhost render needs --from CLIP"},
       {render({"--from", "builtin:bars"}), "vxhost render needs -o OUTPUT"},
       {{"render", "nope", "--plugin-path", vxtest::fakeFolder(), "--from", "builtin:bars", "-o", "x.y4m"},

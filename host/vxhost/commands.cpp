@@ -17,7 +17,7 @@ Status loadNamed(const Options& o, const std::string& name, std::shared_ptr<Plug
 
 Status onePositional(const Options& o, const std::string& what) {
   if (o.positional.size() == 1) return Status();
-  return Status::usage(o.positional.empty() ? "vxhost " + o.command + " needs " + what
+  return Status::usage(o.positional.empty() ? "vxhost " + o.command + " needs a " + what
                                             : "vxhost " + o.command + " takes one " + what + ", not '" +
                                                   o.positional[1] + "' as well");
 }
@@ -41,7 +41,7 @@ Status runList(const Options& o, Console& console) {
 }
 
 Status runInfo(const Options& o, Console& console) {
-  VX_TRY(onePositional(o, "a plug-in name"));
+  VX_TRY(onePositional(o, "plug-in name"));
   std::shared_ptr<Plugin> plugin;
   VX_TRY(loadNamed(o, o.positional[0], plugin));
   if (o.json) describeJson(*plugin, console.out);
@@ -50,7 +50,7 @@ Status runInfo(const Options& o, Console& console) {
 }
 
 Status runRender(const Options& o, Console& console) {
-  VX_TRY(onePositional(o, "a plug-in name"));
+  VX_TRY(onePositional(o, "plug-in name"));
   if (o.from.empty()) return Status::usage("vxhost render needs --from CLIP");
   if (o.output.empty()) return Status::usage("vxhost render needs -o OUTPUT");
   std::shared_ptr<Plugin> plugin;
