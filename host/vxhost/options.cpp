@@ -173,7 +173,9 @@ std::string usageText(const std::string& command) {
   for (const auto& entry : Texts)
     if (command.empty() || command == entry[0]) text += entry[1];
   if (command.empty())
-    text = "usage: vxhost COMMAND [options]   (vxhost COMMAND --help for one command)\n" + text;
+    text = "usage: vxhost COMMAND [options]   (vxhost COMMAND --help for one command)\n" + text +
+           "Every command takes --plugin-path DIR[:DIR...] (default: the build's plug-in folder);\n"
+           "render and demo take --ffmpeg PROGRAM for formats other than .y4m.\n";
   return text;
 }
 
