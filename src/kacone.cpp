@@ -21,12 +21,10 @@ namespace {
 
 char version[] = "$Id$";
 
-OptionDescriptor direction = directionDescriptor(0x0B);
-RangeDescriptor spin = {DescriptorRange, 0x0C, 0, 0x0E, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x0F);
-OptionDescriptor quality = {DescriptorOptions, 0x0D, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x0B);
 
-const ShapeModule module = {ConeLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {ConeLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 constexpr float YawPerWidth = 0.25f;   // yaw's tangent, in view widths per focal length, at ramp 1
 constexpr float FinalPitch = (float)(Pi / 12);
@@ -81,21 +79,9 @@ class ConeBuilder : public ShapeBuilder {
   RectangleDomain domain;
 };
 
-int action(const OpRequest* request) {
-  ConeBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<ConeBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

@@ -13,12 +13,10 @@ namespace {
 
 char version[] = "$Id: kacylinder.c,v 0.1 2001/03/22 10:14:41 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x1B);
-RangeDescriptor spin = {DescriptorRange, 0x1C, 0, 0x1E, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x1F);
-OptionDescriptor quality = {DescriptorOptions, 0x1D, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x1B);
 
-const ShapeModule module = {CylinderLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {CylinderLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 constexpr float YawPerWidth = 0.25f;   // yaw's tangent, in view widths per focal length, at ramp 1
 constexpr float FinalPitch = (float)(Pi / 12);
@@ -56,21 +54,9 @@ class CylinderBuilder : public ShapeBuilder {
   RectangleDomain domain;
 };
 
-int action(const OpRequest* request) {
-  CylinderBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<CylinderBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

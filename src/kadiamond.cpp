@@ -11,12 +11,10 @@ namespace {
 
 char version[] = "$Id: kadiamond.c,v 0.1 2001/03/22 10:15:37 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x23);
-RangeDescriptor spin = {DescriptorRange, 0x24, 0, 0x26, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x27);
-OptionDescriptor quality = {DescriptorOptions, 0x25, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x23);
 
-const ShapeModule module = {DiamondLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {DiamondLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 // Eight faces: the upper halves of the strips (0 to 3), then the lower
 // halves (4 to 7). Every face leans inward about the centre line, so the
@@ -54,21 +52,9 @@ class DiamondBuilder : public ShapeBuilder {
   LeaningStrips pose;
 };
 
-int action(const OpRequest* request) {
-  DiamondBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<DiamondBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

@@ -11,12 +11,10 @@ namespace {
 
 char version[] = "$Id: kaellipsoid.c,v 0.1 2001/03/22 10:15:07 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x3D);
-RangeDescriptor spin = {DescriptorRange, 0x3E, 0, 0x40, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x41);
-OptionDescriptor quality = {DescriptorOptions, 0x3F, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x3D);
 
-const ShapeModule module = {EllipsoidLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {EllipsoidLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 // Half-height of the egg over its equatorial radius. Near the equator one
 // radian of latitude is this many units high and one of longitude 1 wide.
@@ -57,21 +55,9 @@ class EllipsoidBuilder : public ShapeBuilder {
   RectangleDomain domain;
 };
 
-int action(const OpRequest* request) {
-  EllipsoidBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<EllipsoidBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

@@ -11,12 +11,10 @@ namespace {
 
 char version[] = "$Id: kapyramid.c,v 0.1 2001/03/22 10:16:48 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x45);
-RangeDescriptor spin = {DescriptorRange, 0x46, 0, 0x48, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x49);
-OptionDescriptor quality = {DescriptorOptions, 0x47, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x45);
 
-const ShapeModule module = {PyramidLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {PyramidLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 // Four faces, one per strip, each the whole height of the picture.
 class PyramidBuilder : public ShapeBuilder {
@@ -47,21 +45,9 @@ class PyramidBuilder : public ShapeBuilder {
   LeaningStrips pose;
 };
 
-int action(const OpRequest* request) {
-  PyramidBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<PyramidBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

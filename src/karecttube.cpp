@@ -10,12 +10,10 @@ namespace {
 
 char version[] = "$Id: karecttube.c,v 0.1 2001/03/22 10:17:25 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x4D);
-RangeDescriptor spin = {DescriptorRange, 0x4E, 0, 0x50, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x51);
-OptionDescriptor quality = {DescriptorOptions, 0x4F, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x4D);
 
-const ShapeModule module = {RectTubeLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {RectTubeLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 constexpr float MaxTurn = (float)(Pi / 12);   // the upright turn at ramp 1
 
@@ -48,21 +46,9 @@ class RectTubeBuilder : public ShapeBuilder {
   float fold, roll, turn;   // radians
 };
 
-int action(const OpRequest* request) {
-  RectTubeBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<RectTubeBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 

@@ -12,12 +12,10 @@ namespace {
 
 char version[] = "$Id: kasphere.c,v 0.1 2001/03/22 10:14:52 vxfx Exp vxfx $";
 
-OptionDescriptor direction = directionDescriptor(0x75);
-RangeDescriptor spin = {DescriptorRange, 0x76, 0, 0x78, 0, 0, 10, 2};
-uint32_t qualityOptions[] = VX_TEXT_OPTIONS(0x79);
-OptionDescriptor quality = {DescriptorOptions, 0x77, OptionsAreTexts, qualityOptions, 0};
+VX_SHAPE_CONTROLS(controls, 0x75);
 
-const ShapeModule module = {SphereLog, &direction.value, &spin.value, &quality.value};
+const ShapeModule module = {SphereLog, &controls.direction.value, &controls.spin.value,
+                            &controls.quality.value};
 
 constexpr float HalfTurn = (float)Pi;   // the widest the patch gets: all the way round
 
@@ -55,21 +53,9 @@ class SphereBuilder : public ShapeBuilder {
   RectangleDomain domain;
 };
 
-int action(const OpRequest* request) {
-  SphereBuilder builder;
-  return renderShapeTransition(request, module, builder);
-}
+constexpr OpActionFunction action = shapeAction<SphereBuilder, module>;
 
-OperatorInfo<8> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&direction)},
-    {OPE5, VX_ADDRESS(&spin)},
-    {OPE6, VX_ADDRESS(&quality)},
-}, 0};
+VX_SHAPE_OPERATOR_INFO(info, action, version, controls);
 
 }  // namespace
 
