@@ -82,39 +82,96 @@ TEST(vxhostY4mHeader, RefusesBadHeaders) {
   }
 }
 
-// Every layout: chroma that is constant over each block it covers comes
-// back exactly; 4:4:4 keeps every pixel.
-TEST(vxhostY4mRoundTrip, EveryChromaLayout) {
+Picture roundTrip(const VideoFormat& f, const Picture& in) {
+  MemorySink sink;
+  Y4mWriter writer(sink, f);
+  EXPECT_TRUE(writer.writeFrame(in).ok());
+  EXPECT_EQ(sink.bytes().size(), formatY4mHeader(f).size() + 6 + y4mFrameBytes(f)) << f.chroma->tag;
+  std::vector<Picture> out;
+  EXPECT_TRUE(readAll(std::string(sink.bytes().begin(), sink.bytes().end()), out).ok());
+  return out.empty() ? Picture() : out[0];
+}
+
+struct LayoutCase {
+  const char* chroma;
+  Interlace interlace;
+};
+const LayoutCase EveryLayout[] = {
+    {"444", Interlace::Progressive},      {"422", Interlace::Progressive},
+    {"420jpeg", Interlace::Progressive},  {"420mpeg2", Interlace::Progressive},
+    {"420paldv", Interlace::Progressive}, {"420", Interlace::Progressive},
+    {"420jpeg", Interlace::TopFirst},     {"420mpeg2", Interlace::BottomFirst},
+    {"420paldv", Interlace::TopFirst},
+};
+
+// Luma always, and chroma that is flat, come back exactly in every layout
+// and at every size, odd ones included.
+TEST(vxhostY4mRoundTrip, EveryLayoutKeepsLumaAndFlatChroma) {
+  for (const LayoutCase& c : EveryLayout)
+    for (int height : {2, 3, 5, 6, 8})
+      for (int width : {1, 4, 7}) {
+        VideoFormat f = vxtest::format(width, height, c.chroma, c.interlace);
+        Picture in;
+        in.resize(width, height);
+        for (int i = 0; i < width * height; ++i) in.pixels[i] = packPixel(16 + 9 * i % 220, 77, 201);
+        EXPECT_EQ(roundTrip(f, in).pixels, in.pixels) << c.chroma << " " << width << "x" << height;
+      }
+}
+
+TEST(vxhostY4mRoundTrip, FourFourFourKeepsEveryPixel) {
+  for (Interlace interlace : {Interlace::Progressive, Interlace::TopFirst}) {
+    VideoFormat f = vxtest::format(7, 5, "444", interlace);
+    Picture in = vxtest::patternFrame(7, 5, 3);
+    in.pixels[0] = packPixel(0, 255, 0);
+    in.pixels[1] = packPixel(255, 0, 255);
+    EXPECT_EQ(roundTrip(f, in).pixels, in.pixels);
+  }
+}
+
+// Smooth colour survives subsampling within a code or two, away from the
+// edges.
+TEST(vxhostY4mRoundTrip, SmoothChromaComesBackClose) {
+  for (const LayoutCase& c : EveryLayout) {
+    VideoFormat f = vxtest::format(16, 12, c.chroma, c.interlace);
+    Picture in;
+    in.resize(16, 12);
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < 16; ++x) in.row(y)[x] = packPixel(100, 60 + 4 * x + y, 200 - 3 * x - 2 * (y / 2));
+    Picture out = roundTrip(f, in);
+    for (int y = 2; y < 10; ++y)   // the edges repeat their last sample
+      for (int x = 1; x < 15; ++x) {
+        EXPECT_NEAR((int)pixelCb(out.row(y)[x]), (int)pixelCb(in.row(y)[x]), 2) << c.chroma << " " << x << "," << y;
+        EXPECT_NEAR((int)pixelCr(out.row(y)[x]), (int)pixelCr(in.row(y)[x]), 2) << c.chroma << " " << x << "," << y;
+      }
+  }
+}
+
+// Where each layout puts its chroma samples: two samples, 0 and 200, read
+// into four pixels across (or down).
+TEST(vxhostY4mRead, ChromaSamplesSitWhereTheLayoutSays) {
   struct Case {
     const char* chroma;
-    Interlace interlace;
-    int blockWidth, blockRows;   // luma pixels sharing one chroma sample
+    bool vertical;
+    unsigned expected[4];
   } cases[] = {
-      {"444", Interlace::Progressive, 1, 1},   {"422", Interlace::Progressive, 2, 1},
-      {"420jpeg", Interlace::Progressive, 2, 2}, {"420mpeg2", Interlace::Progressive, 2, 2},
-      {"420paldv", Interlace::Progressive, 2, 2}, {"420", Interlace::Progressive, 2, 2},
-      {"420jpeg", Interlace::TopFirst, 2, 2},
+      {"420jpeg", false, {0, 50, 150, 200}},    // centred between two pixels
+      {"420jpeg", true, {0, 50, 150, 200}},
+      {"420mpeg2", false, {0, 100, 200, 200}},  // on the first pixel across
+      {"420mpeg2", true, {0, 50, 150, 200}},    // centred down
+      {"420paldv", false, {0, 100, 200, 200}},  // on the first pixel both ways
+      {"420paldv", true, {0, 100, 200, 200}},
+      {"422", false, {0, 100, 200, 200}},
   };
   for (const Case& c : cases) {
-    VideoFormat f = vxtest::format(6, 8, c.chroma, c.interlace);
-    bool interlaced = c.interlace != Interlace::Progressive;
-    Picture in;
-    in.resize(f.width, f.height);
-    for (int y = 0; y < f.height; ++y)
-      for (int x = 0; x < f.width; ++x) {
-        // The rows one chroma sample covers: in interlaced 4:2:0 two rows of one field.
-        int block = interlaced ? (y / 4) * 2 + y % 2 : y / c.blockRows;
-        int cb = 40 + 10 * (x / c.blockWidth) + 3 * block, cr = 200 - 7 * block - x / c.blockWidth;
-        in.row(y)[x] = packPixel(16 + x * 20 + y, cb, cr);
-      }
-    MemorySink sink;
-    Y4mWriter writer(sink, f);
-    ASSERT_TRUE(writer.writeFrame(in).ok());
-    ASSERT_EQ(sink.bytes().size(), formatY4mHeader(f).size() + 6 + y4mFrameBytes(f)) << c.chroma;
+    int w = c.vertical ? 1 : 4, h = c.vertical ? 4 : 2;
+    if (std::string(c.chroma) == "422") h = 1;
+    std::string header = "YUV4MPEG2 W" + std::to_string(w) + " H" + std::to_string(h) + " C" + c.chroma + "\nFRAME\n";
+    std::string luma(w * h, '\x80');
+    std::string samples("\x00\xC8", 2);   // 0 then 200, across or down
     std::vector<Picture> out;
-    ASSERT_TRUE(readAll(std::string(sink.bytes().begin(), sink.bytes().end()), out).ok()) << c.chroma;
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].pixels, in.pixels) << c.chroma << (interlaced ? " interlaced" : "");
+    ASSERT_TRUE(readAll(header + luma + samples + samples, out).ok()) << c.chroma;
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(pixelCb(out[0].pixels[i]), c.expected[i]) << c.chroma << (c.vertical ? " down " : " across ") << i;
   }
 }
 
@@ -150,7 +207,8 @@ TEST(vxhostY4mRoundTrip, MonoHasOnlyLumaAndNeutralChroma) {
 }
 
 // In an interlaced 4:2:0 frame the second chroma row belongs to the lower
-// field: it colours rows 1 and 3, not rows 2 and 3.
+// field: it colours rows 1 and 3, and the fields' colours never mix. In a
+// progressive frame the rows between the samples blend them.
 TEST(vxhostY4mRead, InterlacedChromaRowsFollowTheFields) {
   std::string planes(2 * 4, '\x50');   // luma 2x4
   std::string header = "YUV4MPEG2 W2 H4 It C420jpeg\nFRAME\n";
@@ -161,7 +219,8 @@ TEST(vxhostY4mRead, InterlacedChromaRowsFollowTheFields) {
   out.clear();
   std::string progressive = "YUV4MPEG2 W2 H4 Ip C420jpeg\nFRAME\n";
   ASSERT_TRUE(readAll(progressive + planes + cb + cr, out).ok());
-  for (int y = 0; y < 4; ++y) EXPECT_EQ(pixelCb(out[0].row(y)[0]), y < 2 ? 10u : 20u) << y;
+  const unsigned blended[4] = {10, 13, 18, 20};
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(pixelCb(out[0].row(y)[0]), blended[y]) << y;
 }
 
 TEST(vxhostY4mRead, FrameParametersAndCounting) {

@@ -16,22 +16,14 @@ constexpr size_t ReadChunk = 1 << 20;    // planes grow by this, so a truncated
                                          // file costs only what it holds
 
 const ChromaLayout Layouts[] = {
-    {"420jpeg", 1, 1, true}, {"420mpeg2", 1, 1, true}, {"420paldv", 1, 1, true},
-    {"420", 1, 1, true},     {"422", 1, 0, true},      {"444", 0, 0, true},
-    {"mono", 0, 0, false},
+    {"420jpeg", 1, 1, true, false, false}, {"420mpeg2", 1, 1, true, true, false},
+    {"420paldv", 1, 1, true, true, true},  {"420", 1, 1, true, false, false},
+    {"422", 1, 0, true, true, false},      {"444", 0, 0, true, false, false},
+    {"mono", 0, 0, false, false, false},
 };
 
 int chromaWidth(const VideoFormat& f) { return (f.width + (1 << f.chroma->shiftX) - 1) >> f.chroma->shiftX; }
 int chromaHeight(const VideoFormat& f) { return (f.height + (1 << f.chroma->shiftY) - 1) >> f.chroma->shiftY; }
-
-// The chroma row that covers luma row y. In interlaced 4:2:0 the chroma rows
-// alternate between the fields like the luma rows do.
-int chromaRow(const VideoFormat& f, int y) {
-  if (f.chroma->shiftY == 0) return y;
-  if (f.interlace == Interlace::Progressive) return y >> 1;
-  int row = (y >> 2) * 2 + (y & 1);
-  return std::min(row, chromaHeight(f) - 1);
-}
 
 bool parseInt(const std::string& text, int& value) {
   if (text.empty() || text.size() > 10) return false;
@@ -207,21 +199,12 @@ Status Y4mReader::readFrame(Picture& picture, bool& end) {
   const VideoFormat& f = format_;
   picture.resize(f.width, f.height);
   const uint8_t* luma = planes_.data();
-  const uint8_t* cb = luma + (size_t)f.width * f.height;
-  const uint8_t* cr = cb + (size_t)chromaWidth(f) * chromaHeight(f);
-  int cw = chromaWidth(f);
-  for (int y = 0; y < f.height; ++y) {
-    uint32_t* out = picture.row(y);
-    const uint8_t* lumaRow = luma + (size_t)y * f.width;
-    if (!f.chroma->hasChroma) {
-      for (int x = 0; x < f.width; ++x) out[x] = packPixel(lumaRow[x], 128, 128);
-      continue;
-    }
-    size_t c = (size_t)chromaRow(f, y) * cw;
-    for (int x = 0; x < f.width; ++x) {
-      size_t at = c + (x >> f.chroma->shiftX);
-      out[x] = packPixel(lumaRow[x], cb[at], cr[at]);
-    }
+  if (!f.chroma->hasChroma) {
+    for (size_t i = 0; i < picture.pixels.size(); ++i) picture.pixels[i] = packPixel(luma[i], 128, 128);
+  } else {
+    if (!chroma_) chroma_.reset(new ChromaResampler(f));
+    const uint8_t* cb = luma + (size_t)f.width * f.height;
+    chroma_->upsample(luma, cb, cb + (size_t)chroma_->width() * chroma_->height(), picture);
   }
   ++frameNumber_;
   return Status();
@@ -259,28 +242,8 @@ Status Y4mWriter::writeFrame(const Picture& picture) {
   planes_.resize(y4mFrameBytes(f));
   for (size_t i = 0; i < lumaSize; ++i) planes_[i] = (uint8_t)pixelY(picture.pixels[i]);
   if (f.chroma->hasChroma) {
-    // Each chroma sample is the rounded mean of the pixels it covers:
-    // sums_ holds Cb sum, Cr sum and count per sample.
-    int cw = chromaWidth(f);
-    size_t chromaSize = (size_t)cw * chromaHeight(f);
-    sums_.assign(3 * chromaSize, 0);
-    for (int y = 0; y < f.height; ++y) {
-      const uint32_t* in = picture.row(y);
-      uint32_t* sumRow = sums_.data() + 3 * (size_t)chromaRow(f, y) * cw;
-      for (int x = 0; x < f.width; ++x) {
-        uint32_t* s = sumRow + 3 * (x >> f.chroma->shiftX);
-        s[0] += pixelCb(in[x]);
-        s[1] += pixelCr(in[x]);
-        s[2] += 1;
-      }
-    }
     uint8_t* cb = planes_.data() + lumaSize;
-    uint8_t* cr = cb + chromaSize;
-    for (size_t i = 0; i < chromaSize; ++i) {
-      uint32_t n = std::max<uint32_t>(sums_[3 * i + 2], 1);
-      cb[i] = (uint8_t)((sums_[3 * i] + n / 2) / n);
-      cr[i] = (uint8_t)((sums_[3 * i + 1] + n / 2) / n);
-    }
+    chroma_.downsample(picture, cb, cb + (size_t)chroma_.width() * chroma_.height());
   }
   return sink_.write(planes_.data(), planes_.size());
 }

@@ -1,14 +1,13 @@
 // YUV4MPEG2 streams: a header line, then frames of planar 8-bit Y'CbCr, each
 // after a FRAME line. Frames become Pictures of VideoPixels at full
-// resolution: subsampled chroma is repeated over the luma samples it covers
-// when reading, and averaged over them when writing, so 4:4:4 passes through
-// unchanged. In an interlaced 4:2:0 stream a chroma row covers two rows of
-// one field, as the format lays it out.
+// resolution (see ChromaResampler for subsampled chroma), so 4:4:4 passes
+// through unchanged.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "host/vxhost/chroma.h"
 #include "host/vxhost/io.h"
 #include "host/vxhost/picture.h"
 
@@ -27,6 +26,8 @@ struct ChromaLayout {
   int shiftX;        // log2 of the horizontal subsampling
   int shiftY;        // log2 of the vertical subsampling
   bool hasChroma;    // false for mono: a Y plane only, Cb and Cr read as 128
+  bool cositedX;     // a chroma sample sits on its first luma column, not between
+  bool cositedY;     // the same for rows
 };
 
 const ChromaLayout* findChroma(const std::string& tag);
@@ -66,21 +67,23 @@ class Y4mReader {
   Status readFrameLine(bool& end);
   ByteSource& source_;
   VideoFormat format_;
+  std::unique_ptr<ChromaResampler> chroma_;
   long frameNumber_ = 0;
   std::vector<uint8_t> planes_;
 };
 
 class Y4mWriter {
  public:
-  Y4mWriter(ByteSink& sink, const VideoFormat& format) : sink_(sink), format_(format) {}
+  Y4mWriter(ByteSink& sink, const VideoFormat& format)
+      : sink_(sink), format_(format), chroma_(format) {}
   Status writeFrame(const Picture& picture);
 
  private:
   ByteSink& sink_;
   VideoFormat format_;
+  ChromaResampler chroma_;
   bool headerWritten_ = false;
   std::vector<uint8_t> planes_;
-  std::vector<uint32_t> sums_;
 };
 
 }  // namespace vxhost
