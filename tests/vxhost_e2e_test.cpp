@@ -73,7 +73,9 @@ std::vector<std::string> split(const std::string& text) {
 
 // Renders one line in-process and returns the output's checksum.
 uint64_t renderLine(const Line& line, std::string& error) {
-  std::string out = std::string(VX_TEST_BINARY_DIR) + "/vxhost_e2e_" + line.plugin + ".y4m";
+  // One name per process: ctest may run this file's tests side by side.
+  std::string out = std::string(VX_TEST_BINARY_DIR) + "/vxhost_e2e_" + line.plugin + "_" +
+                    std::to_string(getpid()) + ".y4m";
   bool effect = std::string(line.plugin).compare(0, 3, "fx_") == 0;
   std::vector<std::string> args = {"render", line.plugin, "-o", out};
   for (const char* part : {effect ? EffectClips : TransitionClips, CommonArguments, line.arguments})
