@@ -85,8 +85,8 @@ Status parseColour(const std::string& text, uint32_t& pixel) {
 
 class BuiltinClip : public Clip {
  public:
-  BuiltinClip(const std::string& spec, const ClipSettings& s) {
-    name_ = spec;
+  BuiltinClip(const std::string& clipName, const ClipSettings& s) {
+    name_ = clipName;
     format_.width = s.width;
     format_.height = s.height;
     format_.rate = s.rate;
@@ -203,12 +203,12 @@ bool hasY4mExtension(const std::string& path) {
 
 }  // namespace
 
-bool isBuiltinClip(const std::string& spec) { return spec.compare(0, sizeof BuiltinPrefix - 1, BuiltinPrefix) == 0; }
+bool isBuiltinClip(const std::string& clipName) { return clipName.compare(0, sizeof BuiltinPrefix - 1, BuiltinPrefix) == 0; }
 
 std::string builtinClipNames() { return "bars, zoneplate, gradient, checker, color=Y,Cb,Cr"; }
 
-Status drawBuiltin(const std::string& spec, int n, Picture& f) {
-  std::string what = spec.substr(sizeof BuiltinPrefix - 1);
+Status drawBuiltin(const std::string& clipName, int n, Picture& f) {
+  std::string what = clipName.substr(sizeof BuiltinPrefix - 1);
   if (what == "bars") drawBars(f);
   else if (what == "zoneplate") drawZonePlate(f, n);
   else if (what == "gradient") drawGradient(f);
@@ -218,7 +218,7 @@ Status drawBuiltin(const std::string& spec, int n, Picture& f) {
     VX_TRY(parseColour(what.substr(6), pixel));
     std::fill(f.pixels.begin(), f.pixels.end(), pixel);
   } else {
-    return Status::usage("unknown built-in clip '" + spec + "'; there are builtin: " + builtinClipNames());
+    return Status::usage("unknown built-in clip '" + clipName + "'; there are builtin: " + builtinClipNames());
   }
   return Status();
 }
@@ -230,29 +230,29 @@ Status openY4mClip(const std::string& bytes, const std::string& name, std::uniqu
   return Status();
 }
 
-Status openClip(const std::string& spec, const ClipSettings& settings, std::unique_ptr<Clip>& clip) {
-  if (isBuiltinClip(spec)) {
+Status openClip(const std::string& clipName, const ClipSettings& settings, std::unique_ptr<Clip>& clip) {
+  if (isBuiltinClip(clipName)) {
     VX_TRY(checkFieldSize(settings.width, settings.height));
     Picture probe;
     probe.resize(1, 1);
-    VX_TRY(drawBuiltin(spec, 0, probe));
-    clip.reset(new BuiltinClip(spec, settings));
+    VX_TRY(drawBuiltin(clipName, 0, probe));
+    clip.reset(new BuiltinClip(clipName, settings));
     return Status();
   }
-  if (access(spec.c_str(), R_OK) != 0) {
+  if (access(clipName.c_str(), R_OK) != 0) {
     std::unique_ptr<ByteSource> source;
-    return openFileSource(spec, source);   // says why
+    return openFileSource(clipName, source);   // says why
   }
-  if (startsWithY4mMagic(spec) || hasY4mExtension(spec)) {
+  if (startsWithY4mMagic(clipName) || hasY4mExtension(clipName)) {
     std::unique_ptr<ByteSource> source;
-    VX_TRY(openFileSource(spec, source));
-    auto y4m = std::make_unique<Y4mClip>(std::move(source), spec);
+    VX_TRY(openFileSource(clipName, source));
+    auto y4m = std::make_unique<Y4mClip>(std::move(source), clipName);
     VX_TRY(y4m->open());
     clip = std::move(y4m);
     return Status();
   }
-  VX_TRY(requireFfmpeg(settings.ffmpeg, "reading " + spec + ", which is not a YUV4MPEG2 file,"));
-  auto decoded = std::make_unique<FfmpegClip>(spec, settings.ffmpeg);
+  VX_TRY(requireFfmpeg(settings.ffmpeg, "reading " + clipName + ", which is not a YUV4MPEG2 file,"));
+  auto decoded = std::make_unique<FfmpegClip>(clipName, settings.ffmpeg);
   VX_TRY(decoded->open());
   clip = std::move(decoded);
   return Status();

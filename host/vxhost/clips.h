@@ -39,14 +39,14 @@ struct ClipSettings {
   std::string ffmpeg = "ffmpeg";
 };
 
-bool isBuiltinClip(const std::string& spec);
+bool isBuiltinClip(const std::string& clipName);
 // The built-in clips, for help texts: "bars, zoneplate, ...".
 std::string builtinClipNames();
-Status openClip(const std::string& spec, const ClipSettings& settings, std::unique_ptr<Clip>& clip);
+Status openClip(const std::string& clipName, const ClipSettings& settings, std::unique_ptr<Clip>& clip);
 // A clip over YUV4MPEG2 bytes in memory, for tests.
 Status openY4mClip(const std::string& bytes, const std::string& name, std::unique_ptr<Clip>& clip);
 // Draws frame n of a built-in clip.
-Status drawBuiltin(const std::string& spec, int n, Picture& frame);
+Status drawBuiltin(const std::string& clipName, int n, Picture& frame);
 
 Status parseSize(const std::string& text, int& width, int& height);
 Status parseRate(const std::string& text, Rational& rate);

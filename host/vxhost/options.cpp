@@ -9,13 +9,13 @@ namespace vxhost {
 
 namespace {
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;
   bool takesValue;
   const char* commands;   // the commands that take it, space-separated
 };
 
-const OptionSpec Specs[] = {
+const OptionRule Rules[] = {
     {"--plugin-path", true, "list info render demo bench"},
     {"--json", false, "info"},
     {"--from", true, "render"},
@@ -40,14 +40,14 @@ const OptionSpec Specs[] = {
     {"--help", false, "list info render demo bench"},
 };
 
-const OptionSpec* findSpec(const std::string& name) {
-  for (const OptionSpec& spec : Specs)
-    if (name == spec.name) return &spec;
+const OptionRule* findRule(const std::string& name) {
+  for (const OptionRule& rule : Rules)
+    if (name == rule.name) return &rule;
   return nullptr;
 }
 
-bool takes(const OptionSpec& spec, const std::string& command) {
-  std::string list = std::string(" ") + spec.commands + " ";
+bool takes(const OptionRule& rule, const std::string& command) {
+  std::string list = std::string(" ") + rule.commands + " ";
   return list.find(" " + command + " ") != std::string::npos;
 }
 
@@ -125,13 +125,13 @@ Status parseOptions(const std::string& command, const std::vector<std::string>& 
       name = argument.substr(0, equals);
       value = argument.substr(equals + 1);
     }
-    const OptionSpec* spec = findSpec(name);
-    if (!spec) return Status::usage("unknown option " + name + " (see vxhost " + command + " --help)");
-    if (!takes(*spec, command)) return Status::usage("vxhost " + command + " does not take " + name);
-    if (spec->takesValue && !inlineValue) {
+    const OptionRule* rule = findRule(name);
+    if (!rule) return Status::usage("unknown option " + name + " (see vxhost " + command + " --help)");
+    if (!takes(*rule, command)) return Status::usage("vxhost " + command + " does not take " + name);
+    if (rule->takesValue && !inlineValue) {
       if (i + 1 >= arguments.size()) return Status::usage(name + " needs a value");
       value = arguments[++i];
-    } else if (!spec->takesValue && inlineValue) {
+    } else if (!rule->takesValue && inlineValue) {
       return Status::usage(name + " takes no value");
     }
     VX_TRY(apply(name, value, options));
