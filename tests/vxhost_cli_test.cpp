@@ -239,7 +239,7 @@ TEST_F(vxhostCli, BenchTimesEachPlugin) {
   Outcome run = vxhostRun({"bench", "--plugin-path", vxtest::fakeFolder(), "--size", "16x8", "--fields", "2",
                            "--runs", "1", "--quality", "1"});
   ASSERT_EQ(run.status, ExitOk) << run.err;
-  EXPECT_EQ(run.out.find("fields of 16x4, 2 fields a run, median of 1 runs\n"), 0u) << run.out;
+  EXPECT_EQ(run.out.find("fields of 16x4, 2 fields a run, median of 1 runs, quality 1\n"), 0u) << run.out;
   EXPECT_NE(run.out.find("\nfake_effect "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nfake_transition "), std::string::npos) << run.out;
 

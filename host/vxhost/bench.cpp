@@ -81,8 +81,9 @@ Status runBench(const Options& o, Console& console) {
   VX_TRY(benchInputs(o.clip, fields));
 
   char line[200];
-  snprintf(line, sizeof line, "fields of %dx%d, %ld fields a run, median of %ld runs%s\n",
-           fields[0].width, fields[0].height, o.fields, o.runs, o.request.fast ? ", fast" : "");
+  snprintf(line, sizeof line, "fields of %dx%d, %ld fields a run, median of %ld runs%s%s%s\n",
+           fields[0].width, fields[0].height, o.fields, o.runs, o.request.fast ? ", fast" : "",
+           o.quality.empty() ? "" : ", quality ", o.quality.c_str());
   console.out << line;
   console.out << "plug-in          kind        fields/s   ms/field  (min..max)        peak RSS\n";
   for (const std::string& file : files) {

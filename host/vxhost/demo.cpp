@@ -1,5 +1,5 @@
 // vxhost demo: every plug-in for one second over built-in clips, one after
-// another in one interlaced reel, with a contact sheet of their middle frames.
+// another in one interlaced reel, with a contact sheet of one frame of each.
 #include <errno.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -15,19 +15,22 @@ const char EffectClip[] = "builtin:checker";
 const char TransitionFromClip[] = "builtin:bars";
 const char TransitionToClip[] = "builtin:checker";
 constexpr int SheetColumns = 4;
+// The contact sheet shows each effect a third of the way in, where the
+// transitions' shapes are still large.
+constexpr long SheetPoint = 3;
 
-// Passes frames on to the reel and keeps the one in the middle of each effect.
+// Passes frames on to the reel and keeps the one for the contact sheet.
 class ReelSink : public FrameSink {
  public:
-  ReelSink(FrameSink& reel, long middle, Picture& kept) : reel_(reel), middle_(middle), kept_(kept) {}
+  ReelSink(FrameSink& reel, long kept, Picture& picture) : reel_(reel), keptFrame_(kept), kept_(picture) {}
   Status write(const Picture& frame) override {
-    if (written_++ == middle_) kept_ = frame;
+    if (written_++ == keptFrame_) kept_ = frame;
     return reel_.write(frame);
   }
 
  private:
   FrameSink& reel_;
-  long middle_;
+  long keptFrame_;
   Picture& kept_;
   long written_ = 0;
 };
@@ -44,7 +47,7 @@ Status loadAll(const Options& o, Console& console, std::vector<std::shared_ptr<P
 }
 
 Status renderOne(const Plugin& plugin, const ClipSettings& clips, long frames, FrameSink& reel,
-                 Picture& middle, const ProgressFunction& progress) {
+                 Picture& sheetPicture, const ProgressFunction& progress) {
   bool effect = plugin.kind() == OperatorKind::Effect;
   std::unique_ptr<Clip> from, to;
   VX_TRY(openClip(effect ? EffectClip : TransitionFromClip, clips, from));
@@ -55,7 +58,7 @@ Status renderOne(const Plugin& plugin, const ClipSettings& clips, long frames, F
   RenderPlan plan;
   VX_TRY(planRender(plugin, request, *from, to.get(), plan));
   plugin.resetParameters();
-  ReelSink sink(reel, frames / 2, middle);
+  ReelSink sink(reel, frames / SheetPoint, sheetPicture);
   return renderClips(plugin, plan, *from, to.get(), sink, progress);
 }
 
@@ -73,7 +76,7 @@ Status convert(const std::string& ffmpeg, const std::vector<std::string>& argume
   return file.commit();
 }
 
-Status writeSheet(const std::string& ffmpeg, const std::vector<Picture>& middles,
+Status writeSheet(const std::string& ffmpeg, const std::vector<Picture>& sheetPictures,
                   const VideoFormat& reel, const std::string& target) {
   TemporaryFile pictures;
   VX_TRY(pictures.create(target + ".y4m"));
@@ -83,10 +86,10 @@ Status writeSheet(const std::string& ffmpeg, const std::vector<Picture>& middles
   {
     FdSink sink(pictures.releaseFd(), pictures.path(), true);
     Y4mWriter writer(sink, format);
-    for (const Picture& p : middles) VX_TRY(writer.writeFrame(p));
+    for (const Picture& p : sheetPictures) VX_TRY(writer.writeFrame(p));
     VX_TRY(sink.close());
   }
-  int rows = ((int)middles.size() + SheetColumns - 1) / SheetColumns;
+  int rows = ((int)sheetPictures.size() + SheetColumns - 1) / SheetColumns;
   std::string tile = "scale=iw/2:-2,tile=" + std::to_string(SheetColumns) + "x" + std::to_string(rows);
   return convert(ffmpeg, {"-i", pictures.path(), "-vf", tile, "-frames:v", "1", "-update", "1"}, target);
 }
@@ -115,12 +118,12 @@ Status runDemo(const Options& o, Console& console) {
   std::string reelPath = folder + "/demo.y4m";
   std::unique_ptr<VideoFileOutput> output;
   VX_TRY(VideoFileOutput::open(reelPath, reel, total, o.ffmpeg, output));
-  std::vector<Picture> middles(plugins.size());
+  std::vector<Picture> sheetPictures(plugins.size());
   ProgressBar bar(console.err, console.errIsTerminal && !o.quiet, "demo");
   std::string names;
   for (size_t i = 0; i < plugins.size(); ++i) {
     long before = frames * (long)i;
-    VX_TRY(renderOne(*plugins[i], clips, frames, *output, middles[i],
+    VX_TRY(renderOne(*plugins[i], clips, frames, *output, sheetPictures[i],
                      [&](long done, long) { bar.update(before + done, total); }));
     names += (names.empty() ? "" : " ") + plugins[i]->name();
   }
@@ -135,7 +138,7 @@ Status runDemo(const Options& o, Console& console) {
     return Status();
   }
   VX_TRY(convert(o.ffmpeg, {"-i", reelPath, "-pix_fmt", "yuv420p"}, folder + "/demo.mp4"));
-  VX_TRY(writeSheet(o.ffmpeg, middles, reel, folder + "/demo-sheet.png"));
+  VX_TRY(writeSheet(o.ffmpeg, sheetPictures, reel, folder + "/demo-sheet.png"));
   console.out << "wrote " << folder << "/demo.mp4 and " << folder
               << "/demo-sheet.png (left to right, top to bottom: " << names << ")\n";
   return Status();
