@@ -7,6 +7,7 @@
 #include "shell/loader.h"
 #include "shell/services.h"
 #include "tests/imagebuilder.h"
+#include "tests/plugintest.h"
 
 using namespace aout;
 
@@ -180,21 +181,6 @@ TEST(LoaderTest, SizesReachingPastTheEndAreRefused) {
   }
   LoadedModule m = {};
   EXPECT_EQ(LoadModule(image.data(), 20, &m), LoadResult::Truncated);
-}
-
-// The protection of the page holding `p`, as /proc/self/maps tells it.
-std::string protectionOf(const void* p) {
-  FILE* maps = fopen("/proc/self/maps", "r");
-  char line[512];
-  std::string found;
-  uintptr_t a = (uintptr_t)p;
-  while (fgets(line, sizeof line, maps)) {
-    unsigned long low, high;
-    char perms[8];
-    if (sscanf(line, "%lx-%lx %7s", &low, &high, perms) == 3 && a >= low && a < high) found = perms;
-  }
-  fclose(maps);
-  return found;
 }
 
 TEST(LoaderTest, TextIsExecutableAndNotWritableAfterLoading) {

@@ -1,6 +1,7 @@
 #include "tests/plugintest.h"
 
 #include <dlfcn.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -52,4 +53,20 @@ std::string testModulePath(const std::string& name) {
 
 OpRequest renderRequest(uint32_t index, uint32_t count, uint32_t flags) {
   return OpRequest{OpRender, 0, flags, count, index};
+}
+
+std::string protectionOf(const void* place) {
+  FILE* maps = fopen("/proc/self/maps", "r");
+  if (!maps) return "";
+  char line[512];
+  std::string found;
+  uintptr_t address = (uintptr_t)place;
+  while (fgets(line, sizeof line, maps)) {
+    unsigned long low, high;
+    char perms[8];
+    if (sscanf(line, "%lx-%lx %7s", &low, &high, perms) == 3 && address >= low && address < high)
+      found = perms;
+  }
+  fclose(maps);
+  return found;
 }

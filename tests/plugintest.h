@@ -30,3 +30,7 @@ std::string pluginPath(const std::string& name);       // the project's plug-ins
 std::string testModulePath(const std::string& name);   // test modules
 
 OpRequest renderRequest(uint32_t index, uint32_t count, uint32_t flags = 0);
+
+// The protection of the page holding `place`, as /proc/self/maps gives it
+// ("r-xp", "---p"...), or "" when no mapping holds it.
+std::string protectionOf(const void* place);

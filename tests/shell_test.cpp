@@ -99,6 +99,18 @@ TEST(ShellTest, HandMadeImageLoadsAndRuns) {
   EXPECT_EQ(p.operatorAction(&request), 42);
 }
 
+TEST(ShellTest, UnloadingThePluginGivesTheModulesMemoryBack) {
+  const void* list;
+  {
+    Plugin p(testModulePath("vxtest_tagsmodule"));
+    list = p.getOperatorInfo();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(protectionOf(list).substr(0, 3), "rw-");
+  }
+  // The pages are gone; the address range stays reserved.
+  EXPECT_EQ(protectionOf(list).substr(0, 3), "---");
+}
+
 TEST(ShellTest, PluginExportsOnlyTheTwoEntryPoints) {
   std::string command = "nm -D --defined-only " + pluginPath("fx_ripple1") + " | awk '{print $3}' | sort";
   FILE* pipe = popen(command.c_str(), "r");
