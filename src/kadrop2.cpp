@@ -33,15 +33,7 @@ int action(const OpRequest* request) {
   return renderWater(request, module, 2, DropSinTilt, DropCosTilt, effect);
 }
 
-OperatorInfo<7> info = {{
-    {OPE0, 0},
-    {OPE1, 0},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&controls.waveSize)},
-    {OPE5, VX_ADDRESS(&controls.waveHeight)},
-}, 0};
+VX_DROP_OPERATOR_INFO(info, 0, action, version, controls);
 
 }  // namespace
 

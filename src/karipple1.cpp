@@ -30,17 +30,7 @@ int action(const OpRequest* request) {
   return renderWater(request, module, 1, RippleSinTilt, RippleCosTilt, effect);
 }
 
-OperatorInfo<9> info = {{
-    {OPE0, 0},
-    {OPE1, 1},
-    {OPE3, VX_ADDRESS(action)},
-    {OPE16, VX_ADDRESS(version)},
-    {OPE13, 2},
-    {OPE4, VX_ADDRESS(&controls.direction)},
-    {OPE5, VX_ADDRESS(&controls.speed)},
-    {OPE6, VX_ADDRESS(&controls.waveSize)},
-    {OPE7, VX_ADDRESS(&controls.waveHeight)},
-}, 0};
+VX_RIPPLE_OPERATOR_INFO(info, 1, action, version, controls);
 
 }  // namespace
 

@@ -33,6 +33,19 @@ struct DropControls {
       VX_TEXT_OPTIONS((firstLabel) + 5),                                                \
       {DescriptorOptions, (firstLabel) + 1, OptionsAreTexts, name.heightTexts, 1}}
 
+// The operator list of a drop module: kind 1 for an effect on one clip, 0
+// for a transition.
+#define VX_DROP_OPERATOR_INFO(name, kind, action, version, controls) \
+  OperatorInfo<7> name = {{                                           \
+      {OPE0, 0},                                                      \
+      {OPE1, (kind)},                                                 \
+      {OPE3, VX_ADDRESS(action)},                                     \
+      {OPE16, VX_ADDRESS(version)},                                   \
+      {OPE13, 2},                                                     \
+      {OPE4, VX_ADDRESS(&(controls).waveSize)},                       \
+      {OPE5, VX_ADDRESS(&(controls).waveHeight)},                     \
+  }, 0}
+
 // The wave at one ground point.
 struct DropSample {
   float nx, ny;   // horizontal normal components; both exactly 0 where calm

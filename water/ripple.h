@@ -45,6 +45,21 @@ constexpr int SpeedMinimum = 2, SpeedMaximum = 10, SpeedDefault = 5;
       VX_TEXT_OPTIONS((firstLabel) + 8),                                                \
       {DescriptorOptions, (firstLabel) + 3, OptionsAreTexts, name.heightTexts, 1}}
 
+// The operator list of a ripple module: kind 1 for an effect on one clip, 0
+// for a transition.
+#define VX_RIPPLE_OPERATOR_INFO(name, kind, action, version, controls) \
+  OperatorInfo<9> name = {{                                             \
+      {OPE0, 0},                                                        \
+      {OPE1, (kind)},                                                   \
+      {OPE3, VX_ADDRESS(action)},                                       \
+      {OPE16, VX_ADDRESS(version)},                                     \
+      {OPE13, 2},                                                       \
+      {OPE4, VX_ADDRESS(&(controls).direction)},                        \
+      {OPE5, VX_ADDRESS(&(controls).speed)},                            \
+      {OPE6, VX_ADDRESS(&(controls).waveSize)},                         \
+      {OPE7, VX_ADDRESS(&(controls).waveHeight)},                       \
+  }, 0}
+
 // The surface at one ground point: normal components and height shape.
 struct RippleSample {
   float nx, ny;
