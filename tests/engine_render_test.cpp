@@ -306,20 +306,35 @@ class ScriptedSurface : public TestPlane {
   int count = 0;
 };
 
-TEST(engineVisibility, HitsNearTheTestedPointDoNotHideIt) {
-  InitColourTables();
-  TestImage picture(8, 8, grey(100));
+// Surfaces over one 8x8 grey picture spanning [-4, 4] in u and v, one texel
+// per unit, seen by a 64 x 48 camera 1000 units away (near plane at 500).
+class Visibility : public ::testing::Test {
+ protected:
+  void SetUp() override { InitColourTables(); }
+
+  void place(Surface* s, SurfaceDomain* d, const Mat4& placement, double uMin = -4) {
+    setSurface(s, d, &picture.image, uMin, 4, -4, 4, 1, 1, placement);
+    addSurface(&scene, s);
+  }
+  // Prepares the scene for drawing s.
+  void look(Surface* s) {
+    makeCamera(&camera, 64, 48, 1000, 0);
+    prepareScene(&scene, &camera);
+    relateSurfaces(&scene, s);
+  }
+
+  TestImage picture{8, 8, grey(100)};
+  Mat4 identity = translation(0, 0, 0);
+  Scene scene;
+  Camera camera;
+};
+using engineVisibility = Visibility;
+
+TEST_F(engineVisibility, HitsNearTheTestedPointDoNotHideIt) {
   ScriptedSurface s;
   TestRectangle d;
-  Mat4 identity;
-  mat4Identity(&identity);
-  setSurface(&s, &d, &picture.image, -4, 4, -4, 4, 1, 1, identity);
-  Scene scene;
-  addSurface(&scene, &s);
-  Camera camera;
-  makeCamera(&camera, 64, 48, 1000, 0);
-  prepareScene(&scene, &camera);
-  relateSurfaces(&scene, &s);
+  place(&s, &d, identity);
+  look(&s);
 
   // The camera looks down -z, so larger u is nearer.
   struct {
@@ -361,20 +376,11 @@ class HalfDomain : public TestRectangle {
   }
 };
 
-TEST(engineVisibility, EdgePointAtADomainEdgeLiesJustInside) {
-  InitColourTables();
-  TestImage picture(8, 8, grey(100));
+TEST_F(engineVisibility, EdgePointAtADomainEdgeLiesJustInside) {
   TestPlane s;
   HalfDomain d;
-  Mat4 identity;
-  mat4Identity(&identity);
-  setSurface(&s, &d, &picture.image, -4, 4, -4, 4, 1, 1, identity);
-  Scene scene;
-  addSurface(&scene, &s);
-  Camera camera;
-  makeCamera(&camera, 64, 48, 1000, 0);
-  prepareScene(&scene, &camera);
-  relateSurfaces(&scene, &s);
+  place(&s, &d, identity);
+  look(&s);
 
   const float inside[2] = {0, 2}, outside[2] = {1, 2};
   GridVertex out;
@@ -385,25 +391,14 @@ TEST(engineVisibility, EdgePointAtADomainEdgeLiesJustInside) {
   EXPECT_NEAR(out.sy, 26, 1e-3);
 }
 
-TEST(engineVisibility, OcclusionBoundaryIsFoundToAThirtySecondOfTheEdge) {
-  InitColourTables();
-  TestImage picture(8, 8, grey(100));
+TEST_F(engineVisibility, OcclusionBoundaryIsFoundToAThirtySecondOfTheEdge) {
   TestPlane back, front;
   TestRectangle backDomain, frontDomain;
-  Mat4 identity;
-  mat4Identity(&identity);
-  setSurface(&back, &backDomain, &picture.image, -4, 4, -4, 4, 1, 1, identity);
+  place(&back, &backDomain, identity);
   // Front plane: covers u > 0.3 of the back plane, seen straight on.
   const float k = 1000.0f / 900;   // projection scale of the front plane
-  setSurface(&front, &frontDomain, &picture.image, 0.3 / k, 4, -4, 4, 1, 1,
-             translation(0, 0, 100));
-  Scene scene;
-  addSurface(&scene, &back);
-  addSurface(&scene, &front);
-  Camera camera;
-  makeCamera(&camera, 64, 48, 1000, 0);
-  prepareScene(&scene, &camera);
-  relateSurfaces(&scene, &back);
+  place(&front, &frontDomain, translation(0, 0, 100), 0.3 / k);
+  look(&back);
 
   const float inside[2] = {0, 1}, outside[2] = {1, 1};
   ASSERT_EQ(isVisible(&scene, &back, 0, 1, nullptr), 1);
@@ -414,19 +409,11 @@ TEST(engineVisibility, OcclusionBoundaryIsFoundToAThirtySecondOfTheEdge) {
   EXPECT_EQ(out.v, 1.0f);
 }
 
-TEST(engineVisibility, PointsBeforeTheNearPlaneAreNotSeen) {
-  TestImage picture(8, 8, grey(100));
+TEST_F(engineVisibility, PointsBeforeTheNearPlaneAreNotSeen) {
   TestPlane s;
   TestRectangle d;
-  Mat4 identity;
-  mat4Identity(&identity);
-  setSurface(&s, &d, &picture.image, -4, 4, -4, 4, 1, 1, translation(0, 0, 600));
-  Scene scene;
-  addSurface(&scene, &s);
-  Camera camera;
-  makeCamera(&camera, 64, 48, 1000, 0);   // near plane at z = 500
-  prepareScene(&scene, &camera);
-  relateSurfaces(&scene, &s);
+  place(&s, &d, translation(0, 0, 600));
+  look(&s);
   EXPECT_EQ(isVisible(&scene, &s, 0, 0, nullptr), 0);
 }
 
